@@ -1,0 +1,567 @@
+#include "CBwfFile.h"
+
+#include "CBwfAssert.h"
+#include "CChunkWalker.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+struct KINDENTRY {
+    uint32_t kind;
+    const char* id;
+};
+
+// Slot order of m_chunkPointer, which is also the order EnumExistChunk asks.
+const KINDENTRY kindTable[11] = {
+    {CHUNK_RIFF, "RIFF"}, {CHUNK_FMT, "fmt "}, {CHUNK_PAD, "pad "},  {CHUNK_ELMO, "elmo"},
+    {CHUNK_DATA, "data"}, {CHUNK_BEXT, "bext"}, {CHUNK_CUE, "cue "}, {CHUNK_PLST, "plst"},
+    {CHUNK_ADTL, "adtl"}, {CHUNK_LABL, "labl"}, {CHUNK_IXML, "iXML"},
+};
+
+int SlotOf(uint32_t kind) {
+    for (int slot = 0; slot < 11; ++slot) {
+        if (kindTable[slot].kind == kind) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+const unsigned char zeroPiece[TRANSFER_PIECE] = {};
+
+} // namespace
+
+const char CBwfFile::chunkName[13][5] = {
+    "RIFF", "fmt ", "pad ", "PAD ", "elmo", "data", "bext",
+    "cue ", "plst", "LIST", "adtl", "labl", "iXML",
+};
+
+CBwfFile::CBwfFile()
+    : m_isReadOnly(false), m_undefineChunkCount(0), m_undefineChunkHead(nullptr),
+      m_undefineChunkTail(nullptr) {
+    ResetChunkPointer();
+}
+
+CBwfFile::~CBwfFile() {
+    if (m_file.is_open()) {
+        CloseFile();
+    }
+    ClearUndefineChunkList();
+}
+
+// ---- File access ---------------------------------------------------------
+
+bool CBwfFile::IsAcceptedName(const char* path) {
+    if (path == nullptr) {
+        return false;
+    }
+    const char* dot = std::strrchr(path, '.');
+    if (dot == nullptr) {
+        return false;
+    }
+    return std::strcmp(dot + 1, "wav") == 0 || std::strcmp(dot + 1, "WAV") == 0;
+}
+
+bool CBwfFile::OpenFile(const char* path, bool isReadOnly) {
+    if (m_file.is_open() || !IsAcceptedName(path)) {
+        return false;
+    }
+    if (!m_file.open(path, isReadOnly ? CBwfStream::OPEN_READ : CBwfStream::OPEN_UPDATE)) {
+        return false;
+    }
+    if (m_file.fail()) {
+        m_file.close();
+        return false;
+    }
+    ResetChunkPointer();
+    m_filePath = path;
+    m_isReadOnly = isReadOnly;
+    return true;
+}
+
+bool CBwfFile::CreateBlankFile(const char* path) {
+    if (m_file.is_open() || !IsAcceptedName(path)) {
+        return false;
+    }
+    if (!m_file.open(path, CBwfStream::OPEN_CREATE)) {
+        return false;
+    }
+    m_file.clear();
+    m_isReadOnly = false;
+    m_file.seekg(0, CBwfStream::SEEK_FROM_BEGIN);
+    ResetChunkPointer();
+    m_filePath = path;
+    return true;
+}
+
+bool CBwfFile::CreateFile(const char* path, uint16_t, uint16_t, uint16_t) {
+    return !m_file.is_open() && IsAcceptedName(path);
+}
+
+bool CBwfFile::CloseFile() {
+    if (!m_file.is_open()) {
+        return false;
+    }
+    if (!m_isReadOnly && !m_file.fail()) {
+        m_file.seekg(0, CBwfStream::SEEK_FROM_END);
+        int64_t length = m_file.tellg();
+        // A file shorter than a RIFF header has no size field to maintain.
+        if (length >= 8) {
+            uint32_t riffSize = uint32_t(uint64_t(length) - 8);
+            DecToBin(riffSize);
+            m_file.seekg(4, CBwfStream::SEEK_FROM_BEGIN);
+            m_file.write(&riffSize, 4);
+        }
+    }
+    bool isOk = !m_file.fail();
+    if (!m_file.close()) {
+        isOk = false;
+    }
+    return isOk;
+}
+
+bool CBwfFile::IsOpen() const {
+    return m_file.is_open();
+}
+
+void CBwfFile::GetFilePath(char* path, std::size_t size) const {
+    if (path == nullptr || size == 0) {
+        return;
+    }
+    std::size_t length = std::min(size - 1, m_filePath.size());
+    std::memcpy(path, m_filePath.data(), length);
+    path[length] = '\0';
+}
+
+// ---- Chunk table ---------------------------------------------------------
+
+void CBwfFile::ResetChunkPointer() {
+    for (uint64_t& pointer : m_chunkPointer) {
+        pointer = NO_POINTER;
+    }
+}
+
+bool CBwfFile::MoveTo(uint64_t position) {
+    if (position > uint64_t(std::numeric_limits<int64_t>::max())) {
+        m_file.seekg(-1, CBwfStream::SEEK_FROM_BEGIN); // fails, like any move out of range
+        return false;
+    }
+    return m_file.seekg(int64_t(position), CBwfStream::SEEK_FROM_BEGIN);
+}
+
+bool CBwfFile::WalkTo(CBwfStream& file, const char* id, int64_t offset, uint64_t* pointer) {
+    CChunkWalker walker(file);
+    CChunkWalker::ITEM item;
+    while (walker.Next(item)) {
+        if (std::memcmp(item.id, id, 4) != 0) {
+            continue;
+        }
+        if (pointer != nullptr) {
+            *pointer = item.pointer;
+        }
+        if (offset < 0 && uint64_t(-offset) > item.pointer) {
+            file.seekg(offset, CBwfStream::SEEK_FROM_BEGIN); // fails: before the start
+            return false;
+        }
+        return file.seekg(int64_t(item.pointer) + offset, CBwfStream::SEEK_FROM_BEGIN);
+    }
+    return false;
+}
+
+bool CBwfFile::MoveChunkBy(uint32_t kind, int64_t offset) {
+    BWF_ASSERT(m_file.is_open());
+    int slot = SlotOf(kind);
+    if (slot < 0) {
+        return false;
+    }
+    if (m_chunkPointer[slot] != NO_POINTER) {
+        uint64_t pointer = m_chunkPointer[slot];
+        if (offset < 0 && uint64_t(-offset) > pointer) {
+            return MoveTo(NO_POINTER);
+        }
+        return MoveTo(pointer + offset);
+    }
+    uint64_t pointer = NO_POINTER;
+    if (!WalkTo(m_file, kindTable[slot].id, offset, &pointer)) {
+        return false;
+    }
+    m_chunkPointer[slot] = pointer;
+    return true;
+}
+
+bool CBwfFile::MoveChunk(uint32_t kind, int32_t offset) {
+    return MoveChunkBy(kind, offset);
+}
+
+bool CBwfFile::MoveChunk(const char* id, int32_t offset) {
+    BWF_ASSERT(m_file.is_open());
+    return WalkTo(m_file, id, offset, nullptr);
+}
+
+bool CBwfFile::MoveChunk(CBwfStream& file, const char* id, int32_t offset) {
+    BWF_ASSERT(file.is_open());
+    return WalkTo(file, id, offset, nullptr);
+}
+
+uint32_t CBwfFile::EnumExistChunk() {
+    ResetChunkPointer();
+    uint32_t exist = 0;
+    for (const KINDENTRY& entry : kindTable) {
+        if (MoveChunk(entry.kind, 0)) {
+            exist |= entry.kind;
+        }
+    }
+    return exist;
+}
+
+bool CBwfFile::GetFormat(uint16_t& channels, uint16_t& bitsPerSample, uint32_t& samplesPerSec) {
+    if (!MoveChunk(CHUNK_FMT, 8)) {
+        return false;
+    }
+    unsigned char body[16];
+    if (m_file.read(body, 16) != 16) {
+        return false;
+    }
+    channels = uint16_t(BinToDec(body + 2, 2));
+    samplesPerSec = BinToDec(body + 4, 4);
+    bitsPerSample = uint16_t(BinToDec(body + 14, 2));
+    return true;
+}
+
+bool CBwfFile::GetFormatTag(uint16_t& formatTag) {
+    if (!MoveChunk(CHUNK_FMT, 8)) {
+        return false;
+    }
+    unsigned char tag[2];
+    if (m_file.read(tag, 2) != 2) {
+        return false;
+    }
+    formatTag = uint16_t(BinToDec(tag, 2));
+    return true;
+}
+
+bool CBwfFile::SetFormat(uint16_t channels, uint16_t bitsPerSample, uint32_t samplesPerSec) {
+    uint16_t blockAlign = uint16_t((bitsPerSample / 8) * channels);
+    return WriteFile(uint32_t(16)) != 0 && WriteFile(uint16_t(1)) != 0 &&
+           WriteFile(channels) != 0 && WriteFile(samplesPerSec) != 0 &&
+           WriteFile(uint32_t(samplesPerSec * blockAlign)) != 0 && WriteFile(blockAlign) != 0 &&
+           WriteFile(bitsPerSample) != 0;
+}
+
+uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list) {
+    BWF_ASSERT(m_file.is_open());
+    list.clear();
+    CChunkWalker walker(m_file);
+    CChunkWalker::ITEM item;
+    while (walker.Next(item)) {
+        if (item.token == CChunkWalker::TOKEN_LIST || item.token == CChunkWalker::TOKEN_CHUNK) {
+            _CHUNKENTRY entry;
+            std::memcpy(entry.chunk.id, item.id, 4);
+            entry.chunk.size = item.size;
+            entry.pointer = item.pointer;
+            list.push_back(entry);
+        }
+    }
+    return uint32_t(list.size());
+}
+
+// ---- Byte order ----------------------------------------------------------
+
+void CBwfFile::DecToBin(uint32_t& value) {
+    const unsigned char bytes[4] = {static_cast<unsigned char>(value),
+                                    static_cast<unsigned char>(value >> 8),
+                                    static_cast<unsigned char>(value >> 16),
+                                    static_cast<unsigned char>(value >> 24)};
+    std::memcpy(&value, bytes, 4);
+}
+
+void CBwfFile::DecToBin(uint16_t& value) {
+    const unsigned char bytes[2] = {static_cast<unsigned char>(value),
+                                    static_cast<unsigned char>(value >> 8)};
+    std::memcpy(&value, bytes, 2);
+}
+
+void CBwfFile::DecToBin(int32_t& value) {
+    // Negative values get their full two's-complement bytes.
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    DecToBin(bits);
+    std::memcpy(&value, &bits, 4);
+}
+
+uint32_t CBwfFile::BinToDec(const void* bytes, int32_t count) {
+    const unsigned char* pByte = static_cast<const unsigned char*>(bytes);
+    uint32_t value = 0;
+    for (int32_t i = std::min<int32_t>(count, 4) - 1; i >= 0; --i) {
+        value = value << 8 | pByte[i];
+    }
+    return value;
+}
+
+// ---- Stream primitives ---------------------------------------------------
+
+uint32_t CBwfFile::ReadFile(void* buffer, uint32_t count) {
+    BWF_ASSERT(m_file.is_open());
+    int64_t start = m_file.tellg();
+    if (start < 0) {
+        return 0;
+    }
+    m_file.read(buffer, count);
+    if (m_file.fail()) {
+        m_file.clear();
+        return 0;
+    }
+    int64_t end = m_file.tellg();
+    return end < 0 ? 0 : uint32_t(end - start);
+}
+
+uint32_t CBwfFile::WriteFile(const void* buffer, uint32_t count) {
+    BWF_ASSERT(m_file.is_open());
+    const unsigned char* pByte = static_cast<const unsigned char*>(buffer);
+    for (uint32_t done = 0; done < count;) {
+        uint32_t piece = std::min(count - done, TRANSFER_PIECE);
+        if (!m_file.write(pByte + done, piece)) {
+            return 0;
+        }
+        done += piece;
+    }
+    return count;
+}
+
+uint32_t CBwfFile::WriteFile(uint16_t value) {
+    DecToBin(value);
+    return WriteFile(&value, 2) == 2 ? 2 : 0;
+}
+
+uint32_t CBwfFile::WriteFile(uint32_t value) {
+    DecToBin(value);
+    return WriteFile(&value, 4) == 4 ? 4 : 0;
+}
+
+uint32_t CBwfFile::WriteZeroFile(uint32_t count) {
+    uint32_t done = 0;
+    while (done < count) {
+        uint32_t piece = std::min(count - done, TRANSFER_PIECE);
+        if (!m_file.write(zeroPiece, piece)) {
+            break;
+        }
+        done += piece;
+    }
+    return done;
+}
+
+uint64_t CBwfFile::SeekFile(int32_t offset, POINTERBASE base) {
+    CBwfStream::SEEKDIR dir;
+    switch (base) {
+    case POINTERBASE_BEGIN:
+        dir = CBwfStream::SEEK_FROM_BEGIN;
+        break;
+    case POINTERBASE_CURRENT:
+        dir = CBwfStream::SEEK_FROM_CURRENT;
+        break;
+    case POINTERBASE_END:
+        dir = CBwfStream::SEEK_FROM_END;
+        break;
+    default:
+        return 0;
+    }
+    m_file.seekg(offset, dir);
+    return GetFilePointer();
+}
+
+uint64_t CBwfFile::SetFilePointer(uint64_t position) {
+    MoveTo(position);
+    return GetFilePointer();
+}
+
+uint64_t CBwfFile::GetFilePointer() {
+    int64_t position = m_file.tellg();
+    return position < 0 ? NO_POINTER : uint64_t(position);
+}
+
+uint64_t CBwfFile::GetFilePointer(uint64_t& position) {
+    position = GetFilePointer();
+    return position;
+}
+
+uint64_t CBwfFile::GetFileSize() {
+    m_file.seekg(0, CBwfStream::SEEK_FROM_BEGIN);
+    int64_t start = m_file.tellg();
+    m_file.seekg(0, CBwfStream::SEEK_FROM_END);
+    int64_t end = m_file.tellg();
+    return start < 0 || end < 0 ? 0 : uint64_t(end - start);
+}
+
+void CBwfFile::FlushFile() {
+    m_file.flush();
+}
+
+// ---- Chunk editing and copying ---------------------------------------------
+
+bool CBwfFile::CreateChunk(uint32_t kind, uint32_t size) {
+    int slot = SlotOf(kind);
+    if (slot < 0) {
+        return false;
+    }
+    DecToBin(size);
+    unsigned char header[12];
+    std::memcpy(header, kindTable[slot].id, 4);
+    std::memcpy(header + 4, &size, 4);
+    std::memcpy(header + 8, "WAVE", 4);
+    m_file.write(header, kind == CHUNK_RIFF ? 12 : 8);
+    return !m_file.fail();
+}
+
+bool CBwfFile::SetChunkSize(uint32_t kind, uint32_t size) {
+    if (!MoveChunk(kind, 4)) {
+        return false;
+    }
+    DecToBin(size);
+    return m_file.write(&size, 4);
+}
+
+uint32_t CBwfFile::SetChunkSize(uint32_t) {
+    return 0;
+}
+
+uint32_t CBwfFile::GetChunkSize(uint32_t kind) {
+    BWF_ASSERT(m_file.is_open());
+    if (!MoveChunk(kind, 4)) {
+        return 0;
+    }
+    unsigned char size[4] = {};
+    m_file.read(size, 4);
+    return BinToDec(size, 4);
+}
+
+uint32_t CBwfFile::ReadData(void* buffer, uint32_t count, uint32_t offset) {
+    if (!MoveChunkBy(CHUNK_DATA, int64_t(offset) + 8)) {
+        return 0;
+    }
+    return uint32_t(m_file.read(buffer, count));
+}
+
+uint32_t CBwfFile::WriteData(const void* buffer, uint32_t count, uint32_t offset) {
+    if (!MoveChunkBy(CHUNK_DATA, int64_t(offset) + 8)) {
+        return 0;
+    }
+    const unsigned char* pByte = static_cast<const unsigned char*>(buffer);
+    unsigned char piece[TRANSFER_PIECE];
+    uint32_t done = 0;
+    while (done < count) {
+        uint32_t length = std::min(count - done, TRANSFER_PIECE);
+        std::memcpy(piece, pByte + done, length);
+        if (!m_file.write(piece, length)) {
+            break;
+        }
+        done += length;
+    }
+    return done;
+}
+
+uint32_t CBwfFile::WriteZeroData(uint32_t count, uint32_t offset) {
+    if (!MoveChunkBy(CHUNK_DATA, int64_t(offset) + 8)) {
+        return 0;
+    }
+    return WriteZeroFile(count);
+}
+
+uint32_t CBwfFile::CopyData(const char* sourcePath, uint32_t count, uint64_t sourceOffset,
+                            uint64_t destOffset) {
+    CBwfStream source;
+    if (!source.open(sourcePath, CBwfStream::OPEN_READ)) {
+        return 0;
+    }
+    constexpr uint64_t maxOffset = uint64_t(std::numeric_limits<int64_t>::max());
+    if (sourceOffset > maxOffset || destOffset > maxOffset ||
+        !WalkTo(source, "data", int64_t(sourceOffset), nullptr) ||
+        !MoveChunkBy(CHUNK_DATA, int64_t(destOffset))) {
+        return 0;
+    }
+    unsigned char piece[TRANSFER_PIECE];
+    uint32_t done = 0;
+    while (done < count) {
+        uint32_t length = std::min(count - done, TRANSFER_PIECE);
+        if (source.read(piece, length) != length || !m_file.write(piece, length)) {
+            break;
+        }
+        done += length;
+    }
+    return done;
+}
+
+uint32_t CBwfFile::CopyFile(const char* sourcePath, uint32_t count, uint64_t sourcePosition,
+                            uint64_t destPosition) {
+    CBwfStream source;
+    if (!source.open(sourcePath, CBwfStream::OPEN_READ)) {
+        return 0;
+    }
+    constexpr uint64_t maxPosition = uint64_t(std::numeric_limits<int64_t>::max());
+    if (sourcePosition > maxPosition ||
+        !source.seekg(int64_t(sourcePosition), CBwfStream::SEEK_FROM_BEGIN) ||
+        !MoveTo(destPosition)) {
+        return 0;
+    }
+    unsigned char piece[TRANSFER_PIECE];
+    uint32_t done = 0;
+    while (done < count) {
+        uint32_t length = std::min(count - done, TRANSFER_PIECE);
+        uint32_t got = uint32_t(source.read(piece, length));
+        if (got == 0 || !m_file.write(piece, got)) {
+            break;
+        }
+        done += got;
+        if (got < length) {
+            break;
+        }
+    }
+    return done;
+}
+
+uint32_t CBwfFile::CopyFile(CBwfFile& source, uint32_t count, uint64_t sourcePosition,
+                            uint64_t destPosition) {
+    BWF_ASSERT(m_file.is_open());
+    source.SetFilePointer(sourcePosition);
+    MoveTo(destPosition);
+    unsigned char piece[TRANSFER_PIECE];
+    uint32_t done = 0;
+    while (done < count) {
+        uint32_t got = source.ReadFile(piece, std::min(count - done, TRANSFER_PIECE));
+        if (got == 0 || !m_file.write(piece, got)) {
+            break;
+        }
+        done += got;
+    }
+    return done;
+}
+
+// ---- Helpers of the default chunk writers --------------------------------------
+
+bool CBwfFile::Put(const void* buffer, std::size_t count) {
+    m_file.write(buffer, count);
+    return !m_file.fail();
+}
+
+bool CBwfFile::Put32(uint32_t value) {
+    DecToBin(value);
+    return Put(&value, 4);
+}
+
+bool CBwfFile::BeginChunk(const char* id, uint64_t& bodyStart) {
+    if (!Put(id, 4) || !Put32(0)) {
+        return false;
+    }
+    bodyStart = GetFilePointer();
+    return bodyStart != NO_POINTER;
+}
+
+bool CBwfFile::EndChunk(uint64_t bodyStart) {
+    uint64_t end = GetFilePointer();
+    if (end == NO_POINTER) {
+        return false;
+    }
+    return MoveTo(bodyStart - 4) && Put32(uint32_t(end - bodyStart)) && MoveTo(end);
+}
