@@ -1,18 +1,19 @@
 // kestrawave-cli: the conversions without a window.
 //
-// Exit status: 0 all done; 1 one or more files failed; 2 wrong usage.
+// Exit status: 0 all done; 1 one or more files failed (the others were
+// converted); 2 wrong usage; 3 the overwrite question was answered Cancel;
+// 130 interrupted.
 
+#include "CConsoleHost.h"
+#include "CExitStatus.h"
 #include "CInfoCommand.h"
+#include "CMergeCommand.h"
+#include "CSplitCommand.h"
+#include "CTakesCommand.h"
 
 #include <CLI/CLI.hpp>
 
 #include <iostream>
-
-namespace {
-
-constexpr int EXIT_USAGE = 2;
-
-} // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Kestrawave: converts Broadcast Wave recordings between poly and mono files.",
@@ -24,6 +25,39 @@ int main(int argc, char** argv) {
         "info", "Show the format, the chunks and the undefined chunks of each file.");
     pInfo->add_flag("--json", info.m_isJson, "Print one JSON document.");
     pInfo->add_option("FILE", info.m_arrayPath, "Wave files to examine.")->required();
+
+    CSplitCommand split;
+    CLI::App* pSplit =
+        app.add_subcommand("split", "Split each poly FILE into mono files DIR/TAKE/TAKE_n.wav.");
+    pSplit->add_option("-o,--output", split.m_strDestFolder, "Output folder (default: .)");
+    pSplit->add_option("-c,--channels", split.m_strChannels,
+                       "Channels to write, e.g. 1,3-4 (default: all)");
+    CLI::Option* pSplitYes =
+        pSplit->add_flag("-y,--yes", split.m_isYes, "Overwrite existing mono files.");
+    pSplit->add_flag("-n,--no", split.m_isNo, "Never overwrite; stop instead.")
+        ->excludes(pSplitYes);
+    pSplit->add_option("FILE", split.m_arrayPath, "Poly wave files.")->required();
+
+    CTakesCommand takes;
+    CLI::App* pTakes = app.add_subcommand(
+        "takes", "List the takes of a folder of mono files, with their channels.");
+    pTakes->add_option("FOLDER", takes.m_strFolder, "Folder of mono files.")->required();
+
+    CMergeCommand merge;
+    CLI::App* pMerge = app.add_subcommand(
+        "merge", "Merge the mono files of each TAKE in FOLDER into DIR/TAKE.wav.");
+    pMerge->add_option("-o,--output", merge.m_strDestFolder, "Output folder (default: .)");
+    pMerge
+        ->add_option("-m,--mode", merge.m_convertMode,
+                     "0: metadata before the samples (at 32768); 1: after, samples at "
+                     "32768; 2: after, samples at 4096")
+        ->check(CLI::Range(0, 2));
+    CLI::Option* pMergeYes =
+        pMerge->add_flag("-y,--yes", merge.m_isYes, "Overwrite existing poly files.");
+    pMerge->add_flag("-n,--no", merge.m_isNo, "Never overwrite; stop instead.")
+        ->excludes(pMergeYes);
+    pMerge->add_option("FOLDER", merge.m_strFolder, "Folder of mono files.")->required();
+    pMerge->add_option("TAKE", merge.m_arrayTake, "Takes to merge (default: all).");
 
     try {
         app.parse(argc, argv);
@@ -38,6 +72,16 @@ int main(int argc, char** argv) {
 
     if (pInfo->parsed()) {
         return info.Run(std::cout, std::cerr);
+    }
+    if (pTakes->parsed()) {
+        return takes.Run();
+    }
+    CConsoleHost::InstallInterruptHandler();
+    if (pSplit->parsed()) {
+        return split.Run();
+    }
+    if (pMerge->parsed()) {
+        return merge.Run();
     }
     return EXIT_USAGE;
 }

@@ -16,8 +16,8 @@ struct KINDENTRY {
 
 // Slot order of m_chunkPointer, which is also the order EnumExistChunk asks.
 const KINDENTRY kindTable[11] = {
-    {CHUNK_RIFF, "RIFF"}, {CHUNK_FMT, "fmt "}, {CHUNK_PAD, "pad "},  {CHUNK_ELMO, "elmo"},
-    {CHUNK_DATA, "data"}, {CHUNK_BEXT, "bext"}, {CHUNK_CUE, "cue "}, {CHUNK_PLST, "plst"},
+    {CHUNK_RIFF, "RIFF"}, {CHUNK_FMT, "fmt "},  {CHUNK_PAD, "pad "},  {CHUNK_ELMO, "elmo"},
+    {CHUNK_DATA, "data"}, {CHUNK_BEXT, "bext"}, {CHUNK_CUE, "cue "},  {CHUNK_PLST, "plst"},
     {CHUNK_ADTL, "adtl"}, {CHUNK_LABL, "labl"}, {CHUNK_IXML, "iXML"},
 };
 
@@ -197,8 +197,7 @@ bool CBwfFile::MoveChunk(uint32_t kind, int32_t offset) {
 }
 
 bool CBwfFile::MoveChunk(const char* id, int32_t offset) {
-    BWF_ASSERT(m_file.is_open());
-    return WalkTo(m_file, id, offset, nullptr);
+    return MoveChunk(m_file, id, offset);
 }
 
 bool CBwfFile::MoveChunk(CBwfStream& file, const char* id, int32_t offset) {
@@ -271,10 +270,9 @@ uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list) {
 // ---- Byte order ----------------------------------------------------------
 
 void CBwfFile::DecToBin(uint32_t& value) {
-    const unsigned char bytes[4] = {static_cast<unsigned char>(value),
-                                    static_cast<unsigned char>(value >> 8),
-                                    static_cast<unsigned char>(value >> 16),
-                                    static_cast<unsigned char>(value >> 24)};
+    const unsigned char bytes[4] = {
+        static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+        static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
     std::memcpy(&value, bytes, 4);
 }
 
@@ -305,8 +303,9 @@ uint32_t CBwfFile::BinToDec(const void* bytes, int32_t count) {
 
 uint32_t CBwfFile::ReadFile(void* buffer, uint32_t count) {
     BWF_ASSERT(m_file.is_open());
-    int64_t start = m_file.tellg();
-    if (start < 0) {
+    // A failed stream reads nothing; a short read clears the flags and
+    // counts as no read at all.
+    if (m_file.fail()) {
         return 0;
     }
     m_file.read(buffer, count);
@@ -314,8 +313,7 @@ uint32_t CBwfFile::ReadFile(void* buffer, uint32_t count) {
         m_file.clear();
         return 0;
     }
-    int64_t end = m_file.tellg();
-    return end < 0 ? 0 : uint32_t(end - start);
+    return count;
 }
 
 uint32_t CBwfFile::WriteFile(const void* buffer, uint32_t count) {

@@ -46,17 +46,15 @@ bool CBwfFile::CreateDefaultIXmlChunk() {
     declaration.Line("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>");
 
     CXmlPiece take;
-    for (const char* line : {"<BWFXML>", "<PROJECT></PROJECT>", "<SCENE></SCENE>",
-                             "<TAKE></TAKE>", "<TAPE></TAPE>", "<FILE_UID>00001</FILE_UID>",
-                             "<UBITS></UBITS>"}) {
+    for (const char* line : {"<BWFXML>", "<PROJECT></PROJECT>", "<SCENE></SCENE>", "<TAKE></TAKE>",
+                             "<TAPE></TAPE>", "<FILE_UID>00001</FILE_UID>", "<UBITS></UBITS>"}) {
         take.Line(line);
     }
 
     CXmlPiece speed;
-    for (const char* line :
-         {"<SPEED>", "<NOTE></NOTE>", "<MASTER_SPEED></MASTER_SPEED>",
-          "<CURRENT_SPEED></CURRENT_SPEED>", "<TIMECODE_RATE></TIMECODE_RATE>",
-          "<TIMECODE_FLAG></TIMECODE_FLAG>", "</SPEED>"}) {
+    for (const char* line : {"<SPEED>", "<NOTE></NOTE>", "<MASTER_SPEED></MASTER_SPEED>",
+                             "<CURRENT_SPEED></CURRENT_SPEED>", "<TIMECODE_RATE></TIMECODE_RATE>",
+                             "<TIMECODE_FLAG></TIMECODE_FLAG>", "</SPEED>"}) {
         speed.Line(line);
     }
 

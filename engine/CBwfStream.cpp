@@ -102,7 +102,8 @@ bool CBwfStream::seekg(int64_t offset, SEEKDIR dir) {
     if (m_pFile == nullptr || m_isFail) {
         return false;
     }
-    int whence = dir == SEEK_FROM_BEGIN ? SEEK_SET : (dir == SEEK_FROM_CURRENT ? SEEK_CUR : SEEK_END);
+    int whence =
+        dir == SEEK_FROM_BEGIN ? SEEK_SET : (dir == SEEK_FROM_CURRENT ? SEEK_CUR : SEEK_END);
     if (dir == SEEK_FROM_CURRENT) {
         // Resolve relative moves here so that a target before the start
         // fails the same way on every C library.

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// `kestrawave-cli merge`: the mono files of each take into DEST/TAKE.wav.
+class CMergeCommand {
+public:
+    std::string m_strFolder;
+    std::vector<std::string> m_arrayTake; // empty: every take of the folder
+    std::string m_strDestFolder = ".";
+    int m_convertMode = 0;
+    bool m_isYes = false;
+    bool m_isNo = false;
+
+    int Run() const;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What a conversion job needs from whoever runs it: the window's progress
+// dialog or the command line. Calls come from the job's own thread, in order;
+// a host that shows them elsewhere hands them over and, for the question,
+// waits for the answer.
+class CJobHost {
+public:
+    virtual ~CJobHost() = default;
+
+    // Title and detail line of the progress display.
+    virtual void SetProgressText(const std::string& title, const std::string& detail) = 0;
+    // The overwrite question. True for "OK" (the listed files may be
+    // deleted), false for "Cancel", the default.
+    virtual bool AskOverwrite(const std::string& title, const std::string& message) = 0;
+    // A file could not be read or written; the message names it. The job
+    // then goes on or ends as it says.
+    virtual void ShowError(const std::string& message) = 0;
+    // Bytes of samples handled so far out of the whole run, for a bar.
+    virtual void SetProgressBytes(uint64_t done, uint64_t total) {
+        (void)done;
+        (void)total;
+    }
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "CJobHost.h"
+#include "CJobResult.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// Merges the mono files of one take, "SOURCE/TAKE_n.wav" for n from 1 to 8,
+// into one poly file "DEST/TAKE.wav" of N channels, N the highest channel
+// present; a missing channel below N is silent. Format and metadata come
+// from the lowest channel present, the lead.
+//
+// Convert modes: 0 puts "cue ", "plst", "LIST", "iXML" and the lead's other
+// chunks before the samples, which start at offset 32768 when they leave
+// room; 1 puts them after the samples and writes no "iXML", samples at
+// 32768; 2 is mode 1 with the samples at 4096.
+class CMonoToPolyJob {
+public:
+    std::string m_strTakeName;
+    uint16_t m_channelMask = 0; // bit n-1: the mono file of channel n exists
+    std::string m_strSourceFolder;
+    std::string m_strDestFolder;
+    int m_convertMode = 0;
+
+    // Nothing is created unless every mono file can be read and merged; a
+    // cancelled or failed run leaves no poly file behind.
+    JOBRESULT Run(CJobHost& host, const std::atomic<bool>& isCancel) const;
+
+    static std::string PolyPath(const std::string& destFolder, const std::string& takeName);
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CJobHost.h"
+#include "CJobResult.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CPolySource;
+
+// Writes the mono files of a set of channels of one poly file in a single
+// pass over its samples. The window's job calls it once per channel, the
+// command line once for all channels; both give the same bytes.
+//
+// Each mono file: the source's bytes before its "data" chunk with the "fmt "
+// fields patched for one channel, a "pad " chunk that puts the first sample
+// at offset 32768 when the header leaves room, the channel's samples filled
+// with zero bytes up to a multiple of 2048, the source's chunks after its
+// samples, and, in an 858-byte "bext", the coding history rewritten.
+class CMonoWriter {
+public:
+    struct _CHANNEL {
+        int number; // 1-based channel of the source
+        std::string strPath;
+    };
+
+    // Called with the source bytes handled so far in this pass.
+    using PROGRESS = std::function<void(uint64_t sourceBytes)>;
+
+    CMonoWriter(CPolySource& source, CJobHost& host, const std::atomic<bool>& isCancel);
+
+    // JOBRESULT_DONE: every file is finished. JOBRESULT_CANCELLED or
+    // JOBRESULT_FAILED (the host was told why): none of this pass's files is
+    // left on disk.
+    JOBRESULT Write(const std::vector<_CHANNEL>& channels, const PROGRESS& progress);
+
+    // The size a mono file of this source will have; more than a RIFF file
+    // can hold means it cannot be written.
+    uint64_t GetMonoFileSize() const;
+
+    // Set by Write when a mono file could not be created: the output folder
+    // is unusable and the run ends.
+    bool m_isCreateFailed = false;
+
+private:
+    CPolySource& m_source;
+    CJobHost& m_host;
+    const std::atomic<bool>& m_isCancel;
+};

@@ -1,0 +1,76 @@
+#include "CTakeScanner.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+bool Exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+} // namespace
+
+std::string CTakeScanner::TakeNameOf(const std::string& fileName) {
+    std::string::size_type dot = fileName.rfind('.');
+    if (dot == std::string::npos) {
+        return std::string();
+    }
+    std::string extension = fileName.substr(dot + 1);
+    if (extension != "wav" && extension != "WAV") {
+        return std::string();
+    }
+    std::string stem = fileName.substr(0, dot);
+    std::string::size_type underscore = stem.rfind('_');
+    if (underscore == std::string::npos || underscore + 1 >= stem.size()) {
+        return std::string();
+    }
+    char first = stem[underscore + 1];
+    if (first < '1' || first > '8') {
+        return std::string();
+    }
+    // The number is the run of digits after the underscore: 1x counts as 1,
+    // 12 as twelve.
+    int number = 0;
+    for (std::string::size_type i = underscore + 1;
+         i < stem.size() && stem[i] >= '0' && stem[i] <= '9' && number <= 8; ++i) {
+        number = number * 10 + (stem[i] - '0');
+    }
+    if (number < 1 || number > 8) {
+        return std::string();
+    }
+    return stem.substr(0, underscore);
+}
+
+std::vector<std::string> CTakeScanner::ScanFolder(const std::string& folder) {
+    std::vector<std::string> arrayTake;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        std::string take = TakeNameOf(it->path().filename().string());
+        if (!take.empty() &&
+            std::find(arrayTake.begin(), arrayTake.end(), take) == arrayTake.end()) {
+            arrayTake.push_back(take);
+        }
+    }
+    return arrayTake;
+}
+
+std::string CTakeScanner::MonoPath(const std::string& folder, const std::string& takeName, int n) {
+    std::string base = folder + "/" + takeName + "_" + std::to_string(n);
+    if (!Exists(base + ".wav") && Exists(base + ".WAV")) {
+        return base + ".WAV";
+    }
+    return base + ".wav";
+}
+
+uint16_t CTakeScanner::ChannelMask(const std::string& folder, const std::string& takeName) {
+    uint16_t mask = 0;
+    for (int n = 1; n <= 8; ++n) {
+        if (Exists(MonoPath(folder, takeName, n))) {
+            mask = uint16_t(mask | (1u << (n - 1)));
+        }
+    }
+    return mask;
+}

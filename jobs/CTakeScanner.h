@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Finds the takes of a folder of mono files: a name "TAKE_n.wav" or
+// "TAKE_n.WAV" with n from 1 to 8 (read as the leading digits after the last
+// underscore) belongs to take TAKE.
+class CTakeScanner {
+public:
+    // Take name of a file name, or empty when the name does not belong to a
+    // take.
+    static std::string TakeNameOf(const std::string& fileName);
+    // Take names in the order the folder lists them, each once. An unreadable
+    // folder has none.
+    static std::vector<std::string> ScanFolder(const std::string& folder);
+    // Bit n-1 set when TAKE_n.wav or TAKE_n.WAV exists in the folder.
+    static uint16_t ChannelMask(const std::string& folder, const std::string& takeName);
+    // The mono file of channel n: TAKE_n.wav, or TAKE_n.WAV when only that
+    // exists.
+    static std::string MonoPath(const std::string& folder, const std::string& takeName, int n);
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CBwfFile;
+
+// The "fmt " chunk of an open file as the conversions need it, with the
+// checks that decide whether its samples can be split or merged at all.
+struct CWaveFormat {
+    static constexpr uint16_t FORMAT_PCM = 1;
+    static constexpr uint16_t FORMAT_FLOAT = 3;
+    static constexpr uint16_t FORMAT_EXTENSIBLE = 0xFFFE;
+
+    uint16_t m_formatTag = 0;
+    uint16_t m_channels = 0;
+    uint32_t m_samplesPerSec = 0;
+    uint16_t m_bitsPerSample = 0;
+    // Bytes of one sample's container: (bits + 7) / 8, so 20 bits take 3.
+    uint16_t m_bytesPerSample = 0;
+    bool m_isExtensible = false;
+    uint32_t m_channelMask = 0;
+    // PCM or float: the tag, or the extensible sub-format's tag.
+    uint16_t m_sampleFormat = 0;
+
+    // Reads the format of file (named path in messages). False with a reason
+    // naming the file when it is not a RIFF/WAVE file, is RF64, has no
+    // readable "fmt " chunk, or holds samples that cannot be (de)interleaved
+    // byte by byte (compressed formats, widths of 0 bits, frames over
+    // maxFrameBytes).
+    bool Read(CBwfFile& file, const std::string& path, uint32_t maxFrameBytes, std::string& reason);
+};
