@@ -199,7 +199,10 @@ int CInfoCommand::Run(std::ostream& out, std::ostream& err) const {
         }
     }
     if (m_isJson) {
-        out << nlohmann::ordered_json{{"files", files}}.dump(2) << "\n";
+        // Paths are bytes; one that is not UTF-8 must not stop the report.
+        out << nlohmann::ordered_json{{"files", files}}.dump(
+                   2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+            << "\n";
     }
     out.flush();
     return status;

@@ -217,13 +217,16 @@ uint32_t CBwfFile::EnumExistChunk() {
 }
 
 bool CBwfFile::GetFormat(uint16_t& channels, uint16_t& bitsPerSample, uint32_t& samplesPerSec) {
-    if (!MoveChunk(CHUNK_FMT, 8)) {
+    if (!MoveChunk(CHUNK_FMT, 4)) {
         return false;
     }
-    unsigned char body[16];
-    if (m_file.read(body, 16) != 16) {
+    // The size field and the 16-byte body; a shorter chunk has no sample
+    // width, and bytes of the next chunk must not be taken for one.
+    unsigned char chunk[20];
+    if (m_file.read(chunk, 20) != 20 || BinToDec(chunk, 4) < 16) {
         return false;
     }
+    const unsigned char* body = chunk + 4;
     channels = uint16_t(BinToDec(body + 2, 2));
     samplesPerSec = BinToDec(body + 4, 4);
     bitsPerSample = uint16_t(BinToDec(body + 14, 2));
@@ -256,7 +259,8 @@ uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list) {
     CChunkWalker walker(m_file);
     CChunkWalker::ITEM item;
     while (walker.Next(item)) {
-        if (item.token == CChunkWalker::TOKEN_LIST || item.token == CChunkWalker::TOKEN_CHUNK) {
+        if (item.isComplete &&
+            (item.token == CChunkWalker::TOKEN_LIST || item.token == CChunkWalker::TOKEN_CHUNK)) {
             _CHUNKENTRY entry;
             std::memcpy(entry.chunk.id, item.id, 4);
             entry.chunk.size = item.size;

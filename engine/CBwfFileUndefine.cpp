@@ -46,7 +46,7 @@ int32_t CBwfFile::EnumUndefineChunk() {
             listPointer = item.pointer;
             continue;
         }
-        if (item.token != CChunkWalker::TOKEN_CHUNK) {
+        if (item.token != CChunkWalker::TOKEN_CHUNK || !item.isComplete) {
             continue;
         }
         if (std::memcmp(item.id, "data", 4) == 0) {

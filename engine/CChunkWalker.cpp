@@ -12,6 +12,9 @@ uint32_t LittleEndian32(const unsigned char* bytes) {
 } // namespace
 
 CChunkWalker::CChunkWalker(CBwfStream& file) : m_file(file) {
+    // A lookup starts afresh: an earlier failed read must not hide chunks.
+    // Failed writes are remembered by the stream apart from these flags.
+    m_file.clear();
     if (!m_file.is_open() || !m_file.seekg(0, CBwfStream::SEEK_FROM_END)) {
         m_isEnded = true;
         return;
@@ -80,6 +83,7 @@ bool CChunkWalker::Next(ITEM& item) {
         item.size = 0;
         item.pointer = m_position;
         item.token = TOKEN_LISTTYPE;
+        item.isComplete = true;
         m_position += 4;
         return true;
     }
@@ -90,6 +94,7 @@ bool CChunkWalker::Next(ITEM& item) {
     std::memcpy(item.id, header, 4);
     item.pointer = m_position;
     item.size = 0;
+    item.isComplete = true;
     if (std::memcmp(header, "adtl", 4) == 0) {
         // A bare list type outside a LIST: passed over like the type field.
         item.token = TOKEN_LISTTYPE;
@@ -107,7 +112,11 @@ bool CChunkWalker::Next(ITEM& item) {
         return true;
     }
     if (!ReadAt(m_position + 4, header + 4, 4)) {
-        return End();
+        m_file.clear();
+        item.token = TOKEN_CHUNK;
+        item.isComplete = false;
+        m_isEnded = true;
+        return true;
     }
     item.size = LittleEndian32(header + 4);
     if (std::memcmp(header, "LIST", 4) == 0) {

@@ -31,9 +31,12 @@ public:
         uint32_t size; // the size field; 0 for TOKEN_LISTTYPE
         uint64_t pointer;
         TOKEN token;
+        // False for a header cut off by the end of the file: the identifier
+        // can still be matched, the size is not known. The walk ends after it.
+        bool isComplete;
     };
 
-    // A walker over a failed stream finds nothing.
+    // Clears the stream's error flags first.
     explicit CChunkWalker(CBwfStream& file);
 
     // The next item, or false at the end of the walk, where the stream's

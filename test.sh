@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs what is missing, then runs every check:
+#   build/       RelWithDebInfo build and its tests
+#   build-asan/  the same under AddressSanitizer, LeakSanitizer and UBSan
+#   build-fuzz/  clang + libFuzzer on the file engine for 30 seconds
+# Exits non-zero on the first failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+started=$SECONDS
+bash scripts/deps.sh build test
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+summary=()
+
+# Runs ctest in $1 and keeps its closing line for the summary.
+run_ctest() {
+    ctest --test-dir "$1" --output-on-failure -j2 | tee "$tmp/ctest.log"
+    summary+=("$(printf '%-12s %s' "$1/" "$(grep 'tests passed' "$tmp/ctest.log")")")
+}
+
+echo "==> build/"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRAWAVE_TESTS=ON \
+    -DKESTRAWAVE_SANITIZE=OFF
+ninja -C build -j2
+run_ctest build
+
+echo "==> build-asan/"
+# LeakSanitizer stops every program when it cannot work (under ptrace, as
+# in a debugger or strace); leak checks are then left out, loudly.
+leaks=1
+printf '#include <cstdlib>\nint main() { void* volatile p = std::malloc(7); p = 0; }\n' \
+    >"$tmp/leak.cpp"
+g++ -fsanitize=address "$tmp/leak.cpp" -o "$tmp/leak"
+probe=$(ASAN_OPTIONS=detect_leaks=1 "$tmp/leak" 2>&1 || true)
+if [[ "$probe" != *"detected memory leaks"* ]]; then
+    echo "WARNING: LeakSanitizer does not work here; running without leak checks" >&2
+    leaks=0
+fi
+export ASAN_OPTIONS="detect_leaks=$leaks:abort_on_error=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+cmake -S . -B build-asan -G Ninja -DKESTRAWAVE_SANITIZE=ON -DKESTRAWAVE_TESTS=ON
+ninja -C build-asan -j2
+run_ctest build-asan
+
+echo "==> build-fuzz/"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKESTRAWAVE_FUZZ=ON -DKESTRAWAVE_TESTS=OFF
+ninja -C build-fuzz -j2 fuzz_bwffile fuzz_seeds
+mkdir "$tmp/seeds" "$tmp/corpus"
+build-fuzz/bin/fuzz_seeds "$tmp/seeds"
+# Crash inputs are kept in build-fuzz/; the log too, as libFuzzer is chatty.
+# TMPDIR holds the target's scratch files, which a crash leaves behind.
+if ! TMPDIR="$tmp" build-fuzz/bin/fuzz_bwffile -max_total_time=30 -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix=build-fuzz/ "$tmp/corpus" "$tmp/seeds" >build-fuzz/fuzz.log 2>&1; then
+    tail -n 60 build-fuzz/fuzz.log
+    echo "FAILED: the fuzzer found a crash; input in build-fuzz/, log in build-fuzz/fuzz.log" >&2
+    exit 1
+fi
+summary+=("$(printf '%-12s %s' fuzz "$(grep -E '^Done [0-9]+ runs' build-fuzz/fuzz.log), no crash")")
+
+echo
+echo "==> Summary"
+printf '%s\n' "${summary[@]}"
+printf '%-12s %s\n' "leak checks" "$([ $leaks = 1 ] && echo on || echo 'OFF (LeakSanitizer unusable here)')"
+printf '%-12s %s\n' "time" "$((SECONDS - started)) s"

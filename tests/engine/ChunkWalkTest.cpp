@@ -1,0 +1,194 @@
+// The chunk walk behind MoveChunk, EnumChunkList, EnumExistChunk and
+// EnumUndefineChunk.
+
+#include "CTestFiles.h"
+
+#include <utility>
+
+using namespace std::string_literals;
+using Found = std::vector<std::pair<std::string, uint64_t>>;
+
+class CChunkWalkTest : public CTempFolderTest {
+protected:
+    void TearDown() override {
+        m_file.CloseFile();
+        CTempFolderTest::TearDown();
+    }
+    void Open(const std::string& layout, bool isReadOnly = true) {
+        m_file.CloseFile();
+        m_nSize = Layout(layout).Data().size();
+        ASSERT_TRUE(m_file.OpenFile(Write("a.wav", Layout(layout)).c_str(), isReadOnly));
+    }
+    Found ChunkList() {
+        std::vector<CBwfFile::_CHUNKENTRY> list;
+        uint32_t count = m_file.EnumChunkList(list);
+        EXPECT_EQ(count, list.size());
+        Found found;
+        for (const auto& entry : list) {
+            found.emplace_back(std::string(entry.chunk.id, 4), entry.pointer);
+        }
+        return found;
+    }
+    Found UndefinedList() {
+        int32_t count = m_file.EnumUndefineChunk();
+        Found found;
+        CBwfFile::_CHUNK chunk;
+        for (uint64_t at = 0; m_file.GetUndefineChunk(int32_t(found.size()), &chunk, &at);) {
+            found.emplace_back(std::string(chunk.id, 4), at);
+        }
+        EXPECT_EQ(size_t(count), found.size());
+        EXPECT_EQ(m_file.GetFilePointer(), m_nSize); // at the end, flags cleared
+        return found;
+    }
+
+    CBwfFile m_file;
+    uint64_t m_nSize = 0;
+};
+
+TEST_F(CChunkWalkTest, PadBytesAndListsAreWalkedAlikeByEveryWalker) {
+    const std::pair<std::string, Found> cases[] = {
+        {"RIFF|fmt :16|JUNK:3+|data:4", {{"fmt ", 12}, {"JUNK", 36}, {"data", 48}}},
+        {"RIFF|fmt :16|JUNK:3|data:4", {{"fmt ", 12}, {"JUNK", 36}, {"data", 47}}},
+        {"RIFF|fmt :16|xtra:5+", {{"fmt ", 12}, {"xtra", 36}}},
+        {"RIFF|fmt :16|xtra:5", {{"fmt ", 12}, {"xtra", 36}}},
+        {"RIFF|xtra:1+|JUNK:3+", {{"xtra", 12}, {"JUNK", 22}}},
+        {"RIFF|LIST=17|INFO|INAM:5+|data:2", {{"LIST", 12}, {"data", 38}}},
+        {"RIFF|LIST=30|adtl|labl:4|note:5+|data:2",
+         {{"LIST", 12}, {"labl", 24}, {"note", 36}, {"data", 50}}},
+    };
+    for (const auto& [layout, expected] : cases) {
+        SCOPED_TRACE(layout);
+        Open(layout);
+        EXPECT_EQ(ChunkList(), expected);
+        Found undefined;
+        for (const auto& [id, pointer] : expected) {
+            EXPECT_TRUE(m_file.MoveChunk(id.c_str(), 4));
+            EXPECT_EQ(m_file.GetFilePointer(), pointer + 4) << id;
+            if (id == "JUNK" || id == "xtra" || id == "note") {
+                undefined.emplace_back(id, pointer);
+            }
+        }
+        EXPECT_EQ(UndefinedList(), undefined);
+    }
+}
+
+TEST_F(CChunkWalkTest, HostileHeadersEndTheWalkAtTheEndOfTheFile) {
+    const struct {
+        std::string layout;
+        size_t chunkCount;
+        uint32_t exist;
+        size_t undefinedCount;
+    } cases[] = {
+        {"", 0, 0, 0},
+        {"RI", 0, 0, 0},
+        {"RIFF=0", 0, CHUNK_RIFF, 0}, // ends inside the RIFF header
+        {"RIFF|JUNK=0xFFFFFFFF|0123456789", 1, CHUNK_RIFF, 1},
+        {"RIFF|fmt :16|JUNK=1000|0123456789", 2, CHUNK_RIFF | CHUNK_FMT, 1},
+        {"RIFF|fmt :16|JUNK|00", 1, CHUNK_RIFF | CHUNK_FMT, 0}, // ends inside a size
+        {"RIFF|fmt :16|JU", 1, CHUNK_RIFF | CHUNK_FMT, 0},
+        {"RIFF|LIST=0xFFFFFFF0|INFO", 1, CHUNK_RIFF, 0},
+        {"RIFF|LIST=4", 1, CHUNK_RIFF, 0},
+        {"RIFF|" + std::string(64, '\0'), 8, CHUNK_RIFF, 0}, // zero identifiers and sizes
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.layout);
+        Open(c.layout);
+        EXPECT_EQ(ChunkList().size(), c.chunkCount);
+        EXPECT_FALSE(m_file.MoveChunk("zzzz", 0));
+        EXPECT_EQ(m_file.GetFilePointer(), m_nSize);
+        EXPECT_EQ(m_file.EnumExistChunk(), c.exist);
+        EXPECT_EQ(m_file.GetFilePointer(), m_nSize);
+        EXPECT_EQ(UndefinedList().size(), c.undefinedCount);
+    }
+}
+
+// Identifiers are compared before sizes are read: a recording cut inside the
+// "data" size field still has its "data" chunk.
+TEST_F(CChunkWalkTest, ChunkWhoseSizeFieldIsCutOffIsStillFound) {
+    Open("RIFF|data|\x10");
+    EXPECT_TRUE(m_file.MoveChunk("data", 0));
+    EXPECT_EQ(m_file.GetFilePointer(), 12u);
+    EXPECT_EQ(m_file.GetChunkSize(CHUNK_DATA), 16u);
+    EXPECT_EQ(m_file.GetFilePointer(), NO_POINTER); // the short read leaves the flags set
+}
+
+TEST_F(CChunkWalkTest, EnumExistChunkReportsEveryKindButList) {
+    Open("");
+    EXPECT_EQ(m_file.EnumExistChunk(), 0u);
+    Open("RIFF|fmt :16|bext:10|data:4");
+    EXPECT_EQ(m_file.EnumExistChunk(), 0x0033u);
+    EXPECT_EQ(m_file.GetFilePointer(), 66u);
+    Open(
+        "RIFF|fmt :16|pad :4|elmo:2|data:4|bext:2|cue :4|plst:4|LIST=16|adtl|labl:4|iXML:2|JUNK:2");
+    EXPECT_EQ(m_file.EnumExistChunk(), 0x0EFFu);
+    EXPECT_EQ(m_file.GetFilePointer(), 128u); // left on "iXML"
+    EXPECT_TRUE(m_file.MoveChunk(CHUNK_ADTL, 0));
+    EXPECT_EQ(m_file.GetFilePointer(), 104u + 8); // the list type of the LIST at 104
+    for (uint32_t kind : {0u, CHUNK_LIST, 0x0003u, 0x1000u}) {
+        EXPECT_FALSE(m_file.MoveChunk(kind, 0)) << kind;
+        EXPECT_EQ(m_file.GetFilePointer(), 112u) << kind;
+    }
+}
+
+TEST_F(CChunkWalkTest, KindLookupsRememberThePositionUntilReset) {
+    Open("RIFF|fmt :16|data:4", false);
+    EXPECT_TRUE(m_file.MoveChunk(CHUNK_DATA, 0));
+    EXPECT_EQ(m_file.SeekFile(36, POINTERBASE_BEGIN), 36u);
+    EXPECT_EQ(m_file.WriteFile("JUNK", 4), 4u);
+    EXPECT_FALSE(m_file.MoveChunk("data", 0)); // the identifier form never remembers
+    EXPECT_TRUE(m_file.MoveChunk(CHUNK_DATA, 8));
+    EXPECT_EQ(m_file.GetFilePointer(), 44u);
+    EXPECT_FALSE(m_file.MoveChunk(CHUNK_DATA, -37));
+    EXPECT_EQ(m_file.GetFilePointer(), NO_POINTER);
+    m_file.ResetChunkPointer();
+    EXPECT_FALSE(m_file.MoveChunk(CHUNK_DATA, 0)); // the rewritten file has none
+    EXPECT_FALSE(m_file.MoveChunk(CHUNK_FMT, -13));
+    EXPECT_EQ(m_file.GetFilePointer(), NO_POINTER);
+}
+
+TEST_F(CChunkWalkTest, UndefinedChunksBehindDataAreDroppedUnlessMarkersFollowIt) {
+    const std::pair<std::string, Found> cases[] = {
+        {"RIFF|fmt :16|JUNK:28|data:4", {{"JUNK", 36}}},
+        {"RIFF|fmt :16|data:4|JUNK:6", {}},
+        {"RIFF|fmt :16|data:4|cue :4|JUNK:6", {{"JUNK", 60}}},
+        {"RIFF|fmt :16|data:4|LIST=4|INFO|JUNK:6", {{"JUNK", 60}}},
+        {"RIFF|fmt :16|cue :4|data:4|JUNK:6", {}},
+        {"RIFF|xtra:2|JUNK:6", {{"xtra", 12}, {"JUNK", 22}}},
+        {"RIFF|JUNK:0|\0abc:2|PAD :2|bext:2|iXML:2"s, {}},
+        {"RIFF|JUNK:2|fmt :16|JUNK:4", {{"JUNK", 12}, {"JUNK", 46}}},
+    };
+    for (const auto& [layout, expected] : cases) {
+        SCOPED_TRACE(layout);
+        Open(layout);
+        EXPECT_EQ(UndefinedList(), expected);
+        EXPECT_EQ(UndefinedList(), expected); // rebuilt, not appended
+        CBwfFile::_CHUNK chunk;
+        EXPECT_FALSE(m_file.GetUndefineChunk(int32_t(expected.size()), &chunk));
+    }
+    // The second JUNK is reachable only through its listed position.
+    EXPECT_TRUE(m_file.MoveChunk("JUNK", 0));
+    EXPECT_EQ(m_file.GetFilePointer(), 12u);
+}
+
+TEST_F(CChunkWalkTest, ChunksBeyondFourGigabytesAreFound) {
+    const uint64_t tail = 44 + uint64_t(0xFFFFFFFE); // past 4 GiB behind an even "data"
+    Open("RIFF|fmt :16|data=0xFFFFFFFE", false);
+    std::error_code error;
+    fs::resize_file(PathOf("a.wav"), tail, error); // sparse: no disk space, no time
+    if (error) {
+        GTEST_SKIP() << "no sparse file: " << error.message();
+    }
+    ASSERT_EQ(m_file.SetFilePointer(tail), tail);
+    ASSERT_TRUE(m_file.CreateChunk(CHUNK_IXML, 4));
+    ASSERT_EQ(m_file.WriteFile("<x/>", 4), 4u);
+    ASSERT_TRUE(m_file.CloseFile());
+    ASSERT_TRUE(m_file.OpenFile(PathOf("a.wav").c_str(), true));
+    EXPECT_EQ(m_file.GetFileSize(), tail + 12);
+    EXPECT_EQ(m_file.EnumExistChunk(), CHUNK_RIFF | CHUNK_FMT | CHUNK_DATA | CHUNK_IXML);
+    EXPECT_EQ(m_file.GetFilePointer(), tail);
+    EXPECT_EQ(m_file.GetChunkSize(CHUNK_IXML), 4u);
+    char bytes[4];
+    ASSERT_EQ(m_file.SetFilePointer(4), 4u);
+    ASSERT_EQ(m_file.ReadFile(bytes, 4), 4u);
+    EXPECT_EQ(CBwfFile::BinToDec(bytes, 4), uint32_t(tail + 4)); // low 32 bits of L - 8
+}

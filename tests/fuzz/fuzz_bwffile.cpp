@@ -1,0 +1,182 @@
+// libFuzzer target: every lookup of a read-only CBwfFile over arbitrary bytes,
+// checked against the bytes themselves, then a size rewrite through a
+// writable one. A broken invariant aborts, so libFuzzer keeps the input.
+
+#include "CBwfFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#define FUZZ_CHECK(expression) ((expression) ? static_cast<void>(0) : Fail(__LINE__, #expression))
+
+namespace {
+
+using BYTES = std::vector<uint8_t>;
+using LIST = std::vector<CBwfFile::_CHUNKENTRY>;
+
+struct KIND {
+    uint32_t kind;
+    const char* id;
+};
+const KIND kinds[] = {
+    {CHUNK_RIFF, "RIFF"}, {CHUNK_FMT, "fmt "},  {CHUNK_PAD, "pad "},  {CHUNK_ELMO, "elmo"},
+    {CHUNK_DATA, "data"}, {CHUNK_BEXT, "bext"}, {CHUNK_CUE, "cue "},  {CHUNK_PLST, "plst"},
+    {CHUNK_ADTL, "adtl"}, {CHUNK_LABL, "labl"}, {CHUNK_IXML, "iXML"},
+};
+constexpr int KIND_COUNT = sizeof kinds / sizeof kinds[0];
+
+std::string TempPath(const char* suffix) {
+    std::string name = "kestrawave-fuzz-" + std::to_string(getpid()) + suffix;
+    return (std::filesystem::temp_directory_path() / name).string();
+}
+const std::string g_strReadPath = TempPath("-r.wav");
+const std::string g_strWritePath = TempPath("-w.wav");
+
+[[noreturn]] void Fail(int line, const char* expression) {
+    std::fprintf(stderr, "fuzz_bwffile.cpp:%d: invariant broken: %s\n", line, expression);
+    std::abort();
+}
+
+// Little-endian value at pos; bytes past the end read as zero.
+uint32_t Le(const BYTES& bytes, uint64_t pos, int count) {
+    uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        value = value << 8 | (pos + i < bytes.size() ? bytes[pos + i] : 0);
+    }
+    return value;
+}
+
+bool HasIdAt(const BYTES& bytes, uint64_t pos, const char* id) {
+    return pos + 4 <= bytes.size() && std::memcmp(&bytes[pos], id, 4) == 0;
+}
+
+bool IsListed(const LIST& list, uint64_t pos, const char* id) {
+    return std::any_of(list.begin(), list.end(), [&](const CBwfFile::_CHUNKENTRY& entry) {
+        return entry.pointer == pos && std::memcmp(entry.chunk.id, id, 4) == 0;
+    });
+}
+
+// A short read leaves the stream failed until a walk that finds nothing.
+void Recover(CBwfFile& file) {
+    file.MoveChunk("\xff\x01\xfe\x02", 0);
+}
+
+uint32_t ReadOnlyPass(const BYTES& bytes, uint64_t (&pos)[KIND_COUNT]) {
+    CBwfFile file;
+    FUZZ_CHECK(file.OpenFile(g_strReadPath.c_str(), true));
+    uint32_t exist = file.EnumExistChunk();
+    FUZZ_CHECK((exist & ~uint32_t(0x0EFF)) == 0); // CHUNK_LIST is never a kind
+    for (int i = 0; i < KIND_COUNT; ++i) {
+        FUZZ_CHECK(file.MoveChunk(kinds[i].kind, 0) == ((exist & kinds[i].kind) != 0));
+        pos[i] = (exist & kinds[i].kind) != 0 ? file.GetFilePointer() : NO_POINTER;
+        FUZZ_CHECK(pos[i] == NO_POINTER || HasIdAt(bytes, pos[i], kinds[i].id));
+    }
+    FUZZ_CHECK(!file.MoveChunk(CHUNK_LIST, 0) && !file.MoveChunk(CHUNK_FMT | CHUNK_DATA, 0));
+    for (int i = 0; i < KIND_COUNT; ++i) {
+        uint32_t size = file.GetChunkSize(kinds[i].kind);
+        FUZZ_CHECK(pos[i] == NO_POINTER
+                       ? size == 0
+                       : pos[i] + 8 > bytes.size() || size == Le(bytes, pos[i] + 4, 4));
+        Recover(file);
+    }
+    uint16_t channels = 0, bits = 0, tag = 0;
+    uint32_t rate = 0;
+    const uint64_t fmt = pos[1];
+    bool isFormat = file.GetFormat(channels, bits, rate);
+    FUZZ_CHECK(isFormat ==
+               (fmt != NO_POINTER && fmt + 24 <= bytes.size() && Le(bytes, fmt + 4, 4) >= 16));
+    FUZZ_CHECK(!isFormat || (channels == Le(bytes, fmt + 10, 2) && rate == Le(bytes, fmt + 12, 4) &&
+                             bits == Le(bytes, fmt + 22, 2)));
+    Recover(file);
+    FUZZ_CHECK(!isFormat || (file.GetFormatTag(tag) && tag == Le(bytes, fmt + 8, 2)));
+    Recover(file);
+
+    LIST list;
+    FUZZ_CHECK(file.EnumChunkList(list) == list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        FUZZ_CHECK(list[i].pointer + 8 <= bytes.size() &&
+                   HasIdAt(bytes, list[i].pointer, list[i].chunk.id) &&
+                   Le(bytes, list[i].pointer + 4, 4) == list[i].chunk.size);
+        FUZZ_CHECK(i == 0 || list[i - 1].pointer < list[i].pointer);
+    }
+    // Lookups by kind and by identifier find the chunks the listing shows.
+    for (int i = 0; i < KIND_COUNT; ++i) {
+        bool isFound = file.MoveChunk(kinds[i].id, 0);
+        FUZZ_CHECK(isFound == (pos[i] != NO_POINTER) &&
+                   (!isFound || file.GetFilePointer() == pos[i]));
+        // A header cut off by the end of the file is found but not listed.
+        FUZZ_CHECK(!isFound || i == 0 || kinds[i].kind == CHUNK_ADTL ||
+                   pos[i] + 8 > bytes.size() || IsListed(list, pos[i], kinds[i].id));
+        FUZZ_CHECK(!isFound || !file.MoveChunk(kinds[i].id, -int32_t(pos[i]) - 1));
+        Recover(file);
+    }
+
+    int32_t count = file.EnumUndefineChunk();
+    CBwfFile::_CHUNK chunk;
+    uint64_t pointer = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        FUZZ_CHECK(file.GetUndefineChunk(i, &chunk, &pointer));
+        FUZZ_CHECK(IsListed(list, pointer, chunk.id) && chunk.id[0] != '\0' && chunk.size != 0);
+        FUZZ_CHECK(Le(bytes, pointer + 4, 4) == chunk.size);
+        for (const char* known : CBwfFile::chunkName) {
+            FUZZ_CHECK(std::memcmp(known, chunk.id, 4) != 0);
+        }
+    }
+    FUZZ_CHECK(!file.GetUndefineChunk(count, &chunk) && !file.GetUndefineChunk(-1, &chunk));
+    FUZZ_CHECK(file.CloseFile());
+    return exist;
+}
+
+// Rewrites every size field found; only those bytes and the RIFF size change.
+void WritablePass(const BYTES& bytes, uint32_t exist, const uint64_t (&pos)[KIND_COUNT]) {
+    BYTES expected = bytes;
+    {
+        CBwfFile file;
+        FUZZ_CHECK(file.OpenFile(g_strWritePath.c_str(), false));
+        FUZZ_CHECK(file.EnumExistChunk() == exist);
+        for (int i = 0; i < KIND_COUNT; ++i) {
+            if (pos[i] != NO_POINTER) {
+                uint32_t size = uint32_t(pos[i] * 2654435761u) ^ 0xA5A5A5A5u;
+                FUZZ_CHECK(file.SetChunkSize(kinds[i].kind, size));
+                expected.resize(std::max<std::size_t>(expected.size(), pos[i] + 8));
+                std::memcpy(&expected[pos[i] + 4], &size, 4); // the host is little-endian
+            }
+        }
+        FUZZ_CHECK(file.CloseFile());
+    }
+    if (expected.size() >= 8) {
+        uint32_t riffSize = uint32_t(expected.size() - 8);
+        std::memcpy(&expected[4], &riffSize, 4);
+    }
+    std::ifstream in(g_strWritePath, std::ios::binary);
+    FUZZ_CHECK(BYTES(std::istreambuf_iterator<char>(in), {}) == expected);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::atexit([] {
+        std::remove(g_strReadPath.c_str());
+        std::remove(g_strWritePath.c_str());
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const BYTES bytes(data, data + size);
+    for (const std::string& path : {g_strReadPath, g_strWritePath}) {
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), size);
+    }
+    uint64_t pos[KIND_COUNT];
+    uint32_t exist = ReadOnlyPass(bytes, pos);
+    WritablePass(bytes, exist, pos);
+    return 0;
+}
