@@ -1,6 +1,7 @@
 #include "CMonoToPolyJob.h"
 
 #include "CBwfFile.h"
+#include "CSampleCopy.h"
 #include "CTakeScanner.h"
 #include "CWaveFormat.h"
 
@@ -69,31 +70,6 @@ bool FindChunk(CBwfFile& file, uint32_t kind, CARRIED& chunk) {
     chunk.pointer = file.GetFilePointer();
     chunk.size = file.GetChunkSize(kind);
     return chunk.pointer != NO_POINTER;
-}
-
-template <unsigned WIDTH>
-void Place(const unsigned char* in, uint32_t samples, uint32_t frameBytes, unsigned char* out) {
-    for (uint32_t i = 0; i < samples; ++i, in += WIDTH, out += frameBytes) {
-        std::memcpy(out, in, WIDTH);
-    }
-}
-
-void PlaceAny(const unsigned char* in, uint32_t samples, uint32_t frameBytes, uint32_t width,
-              unsigned char* out) {
-    switch (width) {
-    case 1:
-        return Place<1>(in, samples, frameBytes, out);
-    case 2:
-        return Place<2>(in, samples, frameBytes, out);
-    case 3:
-        return Place<3>(in, samples, frameBytes, out);
-    case 4:
-        return Place<4>(in, samples, frameBytes, out);
-    default:
-        for (uint32_t i = 0; i < samples; ++i) {
-            std::memcpy(out + i * frameBytes, in + i * width, width);
-        }
-    }
 }
 
 } // namespace
@@ -348,7 +324,8 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
             uint32_t run =
                 blockSamples - first < framesPerWrite ? blockSamples - first : framesPerWrite;
             for (int n = 0; n < channels; ++n) {
-                PlaceAny(in[n] + first * width, run, frameBytes, width, out + n * width);
+                SampleCopy::Copy(in[n] + first * width, width, out + n * width, frameBytes, run,
+                                 width);
             }
             if (poly.WriteFile(out, run * frameBytes) != run * frameBytes) {
                 return fail(cannotWrite);

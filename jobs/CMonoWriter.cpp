@@ -2,6 +2,7 @@
 
 #include "CBwfFile.h"
 #include "CPolySource.h"
+#include "CSampleCopy.h"
 
 #include <cstdio>
 #include <cstring>
@@ -28,31 +29,6 @@ struct OUTFILE {
 
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
-}
-
-template <unsigned WIDTH>
-void Pick(const unsigned char* in, uint32_t frames, uint32_t frameBytes, unsigned char* out) {
-    for (uint32_t i = 0; i < frames; ++i, in += frameBytes, out += WIDTH) {
-        std::memcpy(out, in, WIDTH);
-    }
-}
-
-void PickAny(const unsigned char* in, uint32_t frames, uint32_t frameBytes, uint32_t width,
-             unsigned char* out) {
-    switch (width) {
-    case 1:
-        return Pick<1>(in, frames, frameBytes, out);
-    case 2:
-        return Pick<2>(in, frames, frameBytes, out);
-    case 3:
-        return Pick<3>(in, frames, frameBytes, out);
-    case 4:
-        return Pick<4>(in, frames, frameBytes, out);
-    default:
-        for (uint32_t i = 0; i < frames; ++i) {
-            std::memcpy(out + i * width, in + i * frameBytes, width);
-        }
-    }
 }
 
 // The speaker bit of the n-th channel: the n-th lowest set bit of the mask.
@@ -174,8 +150,8 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
                     continue;
                 }
                 uint32_t run = frames - frame < room ? frames - frame : room;
-                PickAny(in + frame * frameBytes + out.offset, run, frameBytes, width,
-                        out.block + out.fill);
+                SampleCopy::Copy(in + frame * frameBytes + out.offset, frameBytes,
+                                 out.block + out.fill, width, run, width);
                 out.fill += run * width;
                 frame += run;
             }

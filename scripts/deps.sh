@@ -6,7 +6,7 @@
 set -euo pipefail
 
 BUILD_PACKAGES=(cmake ninja-build g++ libcli11-dev nlohmann-json3-dev)
-TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev)
+TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev libsndfile1-dev libexpat1-dev pkg-config)
 
 if [ "$(uname -s)" = Darwin ]; then
     cat <<'EOF'
