@@ -1,10 +1,14 @@
 #include "CBwfStream.h"
 
+#include "CBwfWriteBehind.h"
+
 #include <limits>
 
 // Positions beyond 2 GiB go through std::fseek/std::ftell, whose offsets are
 // long; that is 64 bits on the LP64 systems this program is built for.
 static_assert(sizeof(long) >= 8, "64-bit file positions need a 64-bit long");
+
+CBwfStream::CBwfStream() = default;
 
 CBwfStream::~CBwfStream() {
     if (m_pFile != nullptr) {
@@ -28,6 +32,7 @@ bool CBwfStream::open(const char* path, OPENMODE mode) {
     m_pFile = pFile;
     m_pBuffer = std::move(pBuffer);
     m_isFail = m_isEof = m_isWriteError = false;
+    m_isWritable = mode != OPEN_READ;
     m_lastOp = LASTOP_NONE;
     m_gcount = 0;
     if (mode == OPEN_UPDATE && std::fseek(m_pFile, 0, SEEK_END) != 0) {
@@ -40,6 +45,8 @@ bool CBwfStream::close() {
     if (m_pFile == nullptr) {
         return false;
     }
+    Settle();
+    m_pWriteBehind.reset();
     bool isOk = !m_isWriteError;
     if (std::fclose(m_pFile) != 0) {
         isOk = false;
@@ -48,6 +55,13 @@ bool CBwfStream::close() {
     m_pBuffer.reset();
     m_lastOp = LASTOP_NONE;
     return isOk;
+}
+
+void CBwfStream::Settle() {
+    if (m_pWriteBehind != nullptr && !m_pWriteBehind->IsEmpty() && !m_pWriteBehind->Drain()) {
+        m_isFail = true;
+        m_isWriteError = true;
+    }
 }
 
 void CBwfStream::SwitchTo(LASTOP op) {
@@ -66,6 +80,7 @@ std::size_t CBwfStream::read(void* buffer, std::size_t n) {
         m_isFail = true;
         return 0;
     }
+    Settle();
     SwitchTo(LASTOP_READ);
     if (m_isFail) {
         return 0;
@@ -80,15 +95,24 @@ std::size_t CBwfStream::read(void* buffer, std::size_t n) {
 }
 
 bool CBwfStream::write(const void* buffer, std::size_t n) {
-    if (m_pFile == nullptr || m_isFail) {
+    if (m_pFile == nullptr || m_isFail || !m_isWritable) {
         m_isFail = true;
+        m_isWriteError = m_isWriteError || m_pFile != nullptr;
         return false;
     }
     SwitchTo(LASTOP_WRITE);
     if (m_isFail) {
         return false;
     }
-    if (n != 0 && std::fwrite(buffer, 1, n, m_pFile) != n) {
+    if (n == 0) {
+        return true;
+    }
+    if (m_pWriteBehind == nullptr) {
+        m_pWriteBehind.reset(new (std::nothrow) CBwfWriteBehind(m_pFile));
+    }
+    bool isOk = m_pWriteBehind != nullptr ? m_pWriteBehind->Append(buffer, n)
+                                          : std::fwrite(buffer, 1, n, m_pFile) == n;
+    if (!isOk) {
         m_isFail = true;
         m_isWriteError = true;
         std::clearerr(m_pFile);
@@ -100,6 +124,10 @@ bool CBwfStream::write(const void* buffer, std::size_t n) {
 bool CBwfStream::seekg(int64_t offset, SEEKDIR dir) {
     m_isEof = false;
     if (m_pFile == nullptr || m_isFail) {
+        return false;
+    }
+    Settle();
+    if (m_isFail) {
         return false;
     }
     int whence =
@@ -129,6 +157,10 @@ int64_t CBwfStream::tellg() {
     if (m_pFile == nullptr || m_isFail) {
         return -1;
     }
+    Settle();
+    if (m_isFail) {
+        return -1;
+    }
     long position = std::ftell(m_pFile);
     if (position < 0) {
         m_isFail = true;
@@ -141,6 +173,7 @@ void CBwfStream::flush() {
     if (m_pFile == nullptr || m_lastOp != LASTOP_WRITE) {
         return;
     }
+    Settle();
     if (std::fflush(m_pFile) != 0) {
         m_isFail = true;
         m_isWriteError = true;

@@ -4,12 +4,16 @@
 #include <cstdio>
 #include <memory>
 
+class CBwfWriteBehind;
+
 // The byte stream under a CBwfFile: one file, one position shared by reading
 // and writing, and the sticky failure and end-of-file flags of a C++ stream
 // (a failed read, write or move makes every later move, read and write do
 // nothing until clear()). It sits on a C stdio stream with a large buffer so
 // that the engine's 2048-byte pieces do not each become a system call, which
-// a std::fstream of the usual libraries cannot promise for writes.
+// a std::fstream of the usual libraries cannot promise for writes. Writes
+// go out behind the caller (CBwfWriteBehind); any other operation first
+// waits until they are in the file.
 class CBwfStream {
 public:
     enum OPENMODE { OPEN_READ, OPEN_UPDATE, OPEN_CREATE };
@@ -18,7 +22,7 @@ public:
     // Bytes of stdio buffer per open stream.
     static constexpr std::size_t BUFFER_SIZE = 256 * 1024;
 
-    CBwfStream() = default;
+    CBwfStream();
     ~CBwfStream();
     CBwfStream(const CBwfStream&) = delete;
     CBwfStream& operator=(const CBwfStream&) = delete;
@@ -58,12 +62,16 @@ private:
 
     // stdio needs a move or flush between a read and a write on one stream.
     void SwitchTo(LASTOP op);
+    // Puts the bytes written behind the caller into the file.
+    void Settle();
 
     std::FILE* m_pFile = nullptr;
     std::unique_ptr<char[]> m_pBuffer;
+    std::unique_ptr<CBwfWriteBehind> m_pWriteBehind;
     bool m_isFail = false;
     bool m_isEof = false;
     bool m_isWriteError = false;
+    bool m_isWritable = false;
     LASTOP m_lastOp = LASTOP_NONE;
     std::size_t m_gcount = 0;
 };

@@ -286,8 +286,9 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     }
 
     // Samples: one block of whole samples from each channel, interleaved.
-    static const unsigned char silence[TRANSFER_PIECE] = {};
-    std::unique_ptr<unsigned char[]> blocks(new unsigned char[MAX_CHANNELS * TRANSFER_PIECE]);
+    static const unsigned char silence[TRANSFER_PIECE + SampleCopy::SLACK] = {};
+    constexpr uint32_t blockStride = TRANSFER_PIECE + SampleCopy::SLACK;
+    std::unique_ptr<unsigned char[]> blocks(new unsigned char[MAX_CHANNELS * blockStride]);
     uint64_t channelLeft[MAX_CHANNELS] = {};
     for (int n = 0; n < channels; ++n) {
         if (monos[n].isPresent && monos[n].dataAvailable != 0) {
@@ -297,7 +298,7 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     }
     const uint32_t blockBytes = width * (TRANSFER_PIECE / width);
     const uint32_t framesPerWrite = TRANSFER_PIECE / frameBytes;
-    unsigned char out[TRANSFER_PIECE];
+    unsigned char out[TRANSFER_PIECE + SampleCopy::SLACK];
     uint64_t remaining = dataBytes;
     uint64_t done = 0;
     host.SetProgressBytes(0, dataBytes);
@@ -311,22 +312,19 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
                 continue;
             }
             // A channel shorter than the lead is silent after its own samples.
-            unsigned char* block = blocks.get() + n * TRANSFER_PIECE;
+            unsigned char* block = blocks.get() + n * blockStride;
             uint32_t got = channelLeft[n] < length ? uint32_t(channelLeft[n]) : length;
             if (monos[n].file.ReadFile(block, got) != got) {
                 return fail("Cannot read " + Quoted(monos[n].strPath) + ".");
             }
-            std::memset(block + got, 0, TRANSFER_PIECE - got);
+            std::memset(block + got, 0, blockStride - got);
             channelLeft[n] -= got;
             in[n] = block;
         }
         for (uint32_t first = 0; first < blockSamples; first += framesPerWrite) {
             uint32_t run =
                 blockSamples - first < framesPerWrite ? blockSamples - first : framesPerWrite;
-            for (int n = 0; n < channels; ++n) {
-                SampleCopy::Copy(in[n] + first * width, width, out + n * width, frameBytes, run,
-                                 width);
-            }
+            SampleCopy::Interleave(in, channels, first, run, width, out);
             if (poly.WriteFile(out, run * frameBytes) != run * frameBytes) {
                 return fail(cannotWrite);
             }

@@ -18,7 +18,7 @@ constexpr uint64_t RIFF_LIMIT = 0xFFFFFFFFull + 8;
 
 struct OUTFILE {
     CBwfFile file;
-    unsigned char block[TRANSFER_PIECE];
+    unsigned char block[TRANSFER_PIECE + SampleCopy::SLACK];
     uint32_t fill = 0;
     uint32_t offset = 0; // of the channel's sample within a frame
     uint64_t dataStart = 0;
@@ -119,7 +119,7 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
         out.dataStart = out.file.GetFilePointer();
     }
 
-    unsigned char in[TRANSFER_PIECE];
+    unsigned char in[TRANSFER_PIECE + SampleCopy::SLACK];
     uint64_t remaining = m_source.m_dataAvailable;
     uint64_t done = 0;
     source.SetFilePointer(dataPointer);
@@ -150,8 +150,8 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
                     continue;
                 }
                 uint32_t run = frames - frame < room ? frames - frame : room;
-                SampleCopy::Copy(in + frame * frameBytes + out.offset, frameBytes,
-                                 out.block + out.fill, width, run, width);
+                SampleCopy::Gather(in + frame * frameBytes + out.offset, frameBytes,
+                                   out.block + out.fill, run, width);
                 out.fill += run * width;
                 frame += run;
             }
