@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds build/ (programs in build/bin/), then
-# shows `kestrawave-cli info` on a small sample take written here.
+# takes a small sample take written here round the conversions: info, split,
+# takes, merge, and a check that the merged samples are the original ones.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -29,10 +30,10 @@ field() {
     head -c $(($2 - ${#1})) /dev/zero
 }
 
-# Half a second of a 2-channel, 24-bit, 48 kHz take: bext, iXML, fmt, data.
-channels=2 bits=24 rate=48000 frames=24000
+# Half a second of a 4-channel, 24-bit, 48 kHz take: bext, iXML, fmt, data.
+channels=4 bits=24 rate=48000 frames=24000
 block=$((channels * bits / 8))
-history=$'A=PCM,F=48000,W=24,M=stereo,T=kestrawave run.sh\r\n'
+history=$'A=PCM,F=48000,W=24,M=4channel,T=kestrawave run.sh\r\n'
 ixml='<?xml version="1.0"?><BWFXML><PROJECT>demo</PROJECT><SCENE>1</SCENE></BWFXML>'
 bext_size=$((602 + ${#history}))
 data_size=$((frames * block))
@@ -53,14 +54,40 @@ take="$tmp/demo_take.wav"
     printf 'iXML'; le ${#ixml} 4; printf '%s' "$ixml"; pad ${#ixml}
     printf 'fmt '; le 16 4; le 1 2; le $channels 2; le $rate 4
     le $((rate * block)) 4; le $block 2; le $bits 2
-    printf 'data'; le $data_size 4; head -c $data_size /dev/zero
+    # Random samples: a sample out of place cannot go unnoticed.
+    printf 'data'; le $data_size 4; head -c $data_size /dev/urandom
 } >"$take"
 [ "$(wc -c <"$take")" -eq $((riff_size + 8)) ] # the sizes above add up
 
 cli="$PWD/build/bin/kestrawave-cli"
 cd "$tmp"
-for args in "info demo_take.wav" "info --json demo_take.wav"; do
+mkdir monos merged
+show() {
     echo
-    echo "\$ build/bin/kestrawave-cli $args"
-    "$cli" $args
-done
+    echo "\$ build/bin/kestrawave-cli $*"
+    "$cli" "$@"
+}
+show info demo_take.wav
+show split -o monos demo_take.wav
+show takes monos/demo_take
+show merge -o merged monos/demo_take
+
+# Offset of the first sample and size of the samples, from the info listing.
+samples() {
+    "$cli" info "$1" | awk '$1 == "data" { print $2 + 8, $3; found = 1; exit } END { exit !found }' ||
+        { echo "FAILED: kestrawave-cli info lists no data chunk in $1" >&2; exit 1; }
+}
+original=$(samples demo_take.wav)
+merged=$(samples merged/demo_take.wav)
+read -r start size <<<"$original"
+read -r merged_start merged_size <<<"$merged"
+echo
+# The merged data chunk is filled up with zero frames; the original samples lead it.
+if [ "$merged_size" -ge "$size" ] &&
+    cmp -n "$size" -i "$start:$merged_start" demo_take.wav merged/demo_take.wav; then
+    echo "OK: the $size bytes of samples of demo_take.wav came back unchanged from" \
+        "its $channels mono files"
+else
+    echo "FAILED: the samples of merged/demo_take.wav differ from those of demo_take.wav" >&2
+    exit 1
+fi

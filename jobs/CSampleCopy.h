@@ -45,32 +45,46 @@ inline void Gather(const unsigned char* in, uint32_t inStride, unsigned char* ou
     }
 }
 
-template <uint32_t WIDTH>
-inline void InterleaveFixed(const unsigned char* const* in, int channels, uint32_t first,
-                            uint32_t count, unsigned char* out) {
-    for (uint32_t i = first; i < first + count; ++i) {
+template <uint32_t WIDTH, bool IS_EXACT>
+inline void ScatterFixed(const unsigned char* in, unsigned char* out, uint32_t outStride,
+                         uint32_t count) {
 #pragma GCC unroll 8
-        for (int n = 0; n < channels; ++n, out += WIDTH) {
-            Move<WIDTH>(out, in[n] + i * WIDTH);
+    for (uint32_t i = 0; i < count; ++i, in += WIDTH, out += outStride) {
+        if (IS_EXACT) {
+            std::memcpy(out, in, WIDTH);
+        } else {
+            Move<WIDTH>(out, in);
         }
     }
 }
 
 // Frames first to first + count - 1 of the packed channels in[0..channels-1],
-// interleaved into out in channel order.
+// interleaved into out in channel order. Channel by channel: the spare byte
+// a 24-bit move leaves lands on the next channel's sample, written after it;
+// the last channel of a frame is moved exactly.
 inline void Interleave(const unsigned char* const* in, int channels, uint32_t first, uint32_t count,
                        uint32_t width, unsigned char* out) {
-    switch (width) {
-    case 2:
-        return InterleaveFixed<2>(in, channels, first, count, out);
-    case 3:
-        return InterleaveFixed<3>(in, channels, first, count, out);
-    case 4:
-        return InterleaveFixed<4>(in, channels, first, count, out);
-    default:
-        for (uint32_t i = first; i < first + count; ++i) {
-            for (int n = 0; n < channels; ++n, out += width) {
-                std::memcpy(out, in[n] + i * width, width);
+    const uint32_t frameBytes = uint32_t(channels) * width;
+    for (int n = 0; n < channels; ++n) {
+        const unsigned char* pIn = in[n] + first * width;
+        unsigned char* pOut = out + n * width;
+        switch (width) {
+        case 2:
+            ScatterFixed<2, true>(pIn, pOut, frameBytes, count);
+            break;
+        case 3:
+            if (n + 1 < channels) {
+                ScatterFixed<3, false>(pIn, pOut, frameBytes, count);
+            } else {
+                ScatterFixed<3, true>(pIn, pOut, frameBytes, count);
+            }
+            break;
+        case 4:
+            ScatterFixed<4, true>(pIn, pOut, frameBytes, count);
+            break;
+        default:
+            for (uint32_t i = 0; i < count; ++i) {
+                std::memcpy(pOut + i * frameBytes, pIn + i * width, width);
             }
         }
     }
