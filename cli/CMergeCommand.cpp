@@ -34,6 +34,18 @@ int CMergeCommand::Run() const {
                               : (m_isNo ? CConsoleHost::ANSWER_NO : CConsoleHost::ANSWER_ASK));
     int status = EXIT_DONE;
     for (const std::string& take : arrayTake) {
+        // A poly file takes channels 1 to 8; more must not vanish unnoticed.
+        for (int n = 9; n <= 16; ++n) {
+            std::string base = m_strFolder + "/" + take + "_" + std::to_string(n);
+            if (std::filesystem::exists(base + ".wav", error) ||
+                std::filesystem::exists(base + ".WAV", error)) {
+                std::cerr << "kestrawave-cli: take \"" << take << "\" has a channel " << n
+                          << "; a poly file holds channels 1 to 8 only, the others are left out"
+                          << std::endl;
+                status = EXIT_FAILED;
+                break;
+            }
+        }
         CMonoToPolyJob job;
         job.m_strTakeName = take;
         job.m_channelMask = CTakeScanner::ChannelMask(m_strFolder, take);

@@ -48,7 +48,7 @@ bool CSplitCommand::ParseChannels(const std::string& text, uint16_t& mask) {
 
 int CSplitCommand::Run() const {
     uint16_t mask = 0xFFFF;
-    if (!m_strChannels.empty() && !ParseChannels(m_strChannels, mask)) {
+    if (m_isChannelsGiven && !ParseChannels(m_strChannels, mask)) {
         std::cerr << "kestrawave-cli: malformed channel list \"" << m_strChannels
                   << "\"; use numbers from 1 to 16 such as 1,3-4" << std::endl;
         return EXIT_USAGE;
@@ -67,7 +67,7 @@ int CSplitCommand::Run() const {
     for (const std::string& path : m_arrayPath) {
         // Channels asked for by number must exist: a script would otherwise
         // take a file with fewer channels for a success.
-        if (!m_strChannels.empty()) {
+        if (m_isChannelsGiven) {
             CBwfFile file;
             uint16_t channels = 0, bits = 0;
             uint32_t rate = 0;

@@ -11,7 +11,7 @@ int CTakesCommand::Run() const {
     std::error_code error;
     if (!std::filesystem::is_directory(m_strFolder, error)) {
         std::cerr << "kestrawave-cli: \"" << m_strFolder << "\" is not a folder" << std::endl;
-        return EXIT_FAILED;
+        return EXIT_USAGE;
     }
     std::vector<std::string> arrayTake = CTakeScanner::ScanFolder(m_strFolder);
     std::sort(arrayTake.begin(), arrayTake.end());

@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     CLI::App* pSplit =
         app.add_subcommand("split", "Split each poly FILE into mono files DIR/TAKE/TAKE_n.wav.");
     pSplit->add_option("-o,--output", split.m_strDestFolder, "Output folder (default: .)");
-    pSplit->add_option("-c,--channels", split.m_strChannels,
-                       "Channels to write, e.g. 1,3-4 (default: all)");
+    CLI::Option* pSplitChannels = pSplit->add_option(
+        "-c,--channels", split.m_strChannels, "Channels to write, e.g. 1,3-4 (default: all)");
     CLI::Option* pSplitYes =
         pSplit->add_flag("-y,--yes", split.m_isYes, "Overwrite existing mono files.");
     pSplit->add_flag("-n,--no", split.m_isNo, "Never overwrite; stop instead.")
@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
     }
     CConsoleHost::InstallInterruptHandler();
     if (pSplit->parsed()) {
+        split.m_isChannelsGiven = pSplitChannels->count() != 0;
         return split.Run();
     }
     if (pMerge->parsed()) {
