@@ -5,13 +5,13 @@
 #                                and libFuzzer runtimes
 set -euo pipefail
 
-BUILD_PACKAGES=(cmake ninja-build g++ libcli11-dev nlohmann-json3-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ libcli11-dev nlohmann-json3-dev qt6-base-dev)
 TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev libsndfile1-dev libexpat1-dev pkg-config)
 
 if [ "$(uname -s)" = Darwin ]; then
     cat <<'EOF'
 deps: macOS has no apt; install with Homebrew instead (untested):
-  brew install cmake ninja cli11 nlohmann-json googletest
+  brew install cmake ninja cli11 nlohmann-json googletest qt libsndfile expat pkg-config
 EOF
     exit 0
 fi

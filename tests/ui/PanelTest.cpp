@@ -1,0 +1,289 @@
+// The two tabs as a user drives them: folder scans, the source list and its
+// channel check boxes, the Convert checks and their alerts, and whole
+// conversions through the progress window and its worker thread.
+
+#include "CBwfFileList.h"
+#include "CMain.h"
+#include "CMonoToPolyPanel.h"
+#include "CPolyToMonoPanel.h"
+#include "CProgressWindow.h"
+#include "CSourceFileList.h"
+#include "CTargetFileList.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A PCM wave file: RIFF, fmt, data of frames × channels 16-bit samples.
+void WriteWave(const fs::path& path, uint16_t channels, uint32_t frames) {
+    auto le = [](std::string& bytes, uint32_t value, int width) {
+        for (int i = 0; i < width; ++i) {
+            bytes += char(value >> (8 * i));
+        }
+    };
+    const uint32_t dataBytes = frames * channels * 2;
+    std::string bytes = "RIFF";
+    le(bytes, 36 + dataBytes, 4);
+    bytes += "WAVEfmt ";
+    le(bytes, 16, 4);
+    le(bytes, 1, 2);
+    le(bytes, channels, 2);
+    le(bytes, 48000, 4);
+    le(bytes, 48000 * channels * 2, 4);
+    le(bytes, channels * 2, 2);
+    le(bytes, 16, 2);
+    bytes += "data";
+    le(bytes, dataBytes, 4);
+    std::ofstream(path, std::ios::binary) << bytes;
+    fs::resize_file(path, bytes.size() + dataBytes); // samples: sparse zeros
+}
+
+// Answers the next alert with the button named answer and keeps its text.
+class CAlertAnswer {
+public:
+    explicit CAlertAnswer(const QString& answer) : m_strAnswer(answer) { Arm(); }
+    QString m_strText;
+    int m_count = 0;
+
+private:
+    void Arm() {
+        QTimer::singleShot(5, [this]() {
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (pBox == nullptr) {
+                Arm();
+                return;
+            }
+            m_strText = pBox->text();
+            ++m_count;
+            for (QAbstractButton* pButton : pBox->buttons()) {
+                if (pButton->text() == m_strAnswer) {
+                    pButton->click();
+                }
+            }
+        });
+    }
+    QString m_strAnswer;
+};
+
+class CPanelTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("kestrawave-ui-" + std::to_string(::getpid()));
+        fs::create_directories(m_dir / "in");
+        fs::create_directories(m_dir / "out");
+        m_main =
+            std::make_unique<CMain>(QStringList{QString::fromStdString(m_dir.string())}, QString());
+    }
+    void TearDown() override {
+        m_main.reset();
+        fs::remove_all(m_dir);
+    }
+    QString Dir(const char* name) const { return QString::fromStdString((m_dir / name).string()); }
+    template <typename T> T* Child(QWidget* pParent, const char* name) {
+        return pParent->findChild<T*>(QLatin1String(name));
+    }
+    void SelectRows(QTableView* pTable, std::initializer_list<int> rows) {
+        pTable->clearSelection();
+        for (int row : rows) {
+            pTable->selectionModel()->select(pTable->model()->index(row, 0),
+                                             QItemSelectionModel::Select |
+                                                 QItemSelectionModel::Rows);
+            pTable->selectionModel()->setCurrentIndex(pTable->model()->index(row, 0),
+                                                      QItemSelectionModel::NoUpdate);
+        }
+    }
+
+    fs::path m_dir;
+    std::unique_ptr<CMain> m_main;
+};
+
+TEST_F(CPanelTest, PolyToMonoListsEditsAndConverts) {
+    for (const char* name : {"a.wav", "b.WAV", "c.Wav", "d.wave"}) {
+        WriteWave(m_dir / "in" / name, 4, 100);
+    }
+    CPolyToMonoPanel* pPanel = m_main->getPolyToMonoPanel();
+    pPanel->bwfFileListEnumItem(Dir("in"));
+    CBwfFileList* pFiles = pPanel->getBwfFileList();
+    ASSERT_EQ(pFiles->getItemCount(), 2); // the extension test is exact
+    const QList<QTableView*> pTables = pPanel->findChildren<QTableView*>();
+    QTableView* pBwfTable = pTables[0];
+    QTableView* pSourceTable = pTables[1];
+    auto* pConvert = Child<QPushButton>(pPanel, "Convert");
+
+    {
+        CAlertAnswer alert("OK");
+        pPanel->OnButtonSourceAdd(); // nothing selected
+        EXPECT_EQ(alert.m_strText, "Please select wave file first.");
+    }
+    SelectRows(pBwfTable, {0, 1});
+    pPanel->OnButtonSourceAdd();
+    pPanel->OnButtonSourceAll(); // both are listed already
+    CSourceFileList* pSources = pPanel->getSourceFileList();
+    ASSERT_EQ(pSources->getItemCount(), 2);
+    EXPECT_EQ(pSources->getItemText(1, 1), "2");
+    EXPECT_TRUE(pConvert->isEnabled());
+
+    // A 4-channel row enables check boxes 1 to 4; unticking 2 leaves 1, 3, 4.
+    const int a = pSources->getItemText(0, 2) == "a.wav" ? 0 : 1;
+    SelectRows(pSourceTable, {a});
+    auto boxes = pPanel->findChildren<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
+    std::vector<QAbstractButton*> checks;
+    for (QAbstractButton* pButton : boxes) {
+        if (pButton->isCheckable()) {
+            checks.push_back(pButton);
+        }
+    }
+    ASSERT_EQ(checks.size(), 8u);
+    for (int tag = 0; tag < 8; ++tag) {
+        EXPECT_EQ(checks[tag]->isEnabled(), tag < 4) << tag;
+        EXPECT_EQ(checks[tag]->isChecked(), tag < 4) << tag;
+    }
+    checks[1]->click();
+    EXPECT_EQ(pSources->getSelectChannelData(a), 13);
+
+    {
+        CAlertAnswer alert("OK");
+        pPanel->OnButtonConvert(); // empty output folder
+        EXPECT_EQ(alert.m_strText, "Invalid output folder path.");
+    }
+    Child<QLineEdit>(pPanel, "DestFolder")->setText(Dir("out"));
+    pPanel->OnButtonConvert();
+    EXPECT_FALSE(m_main->getProgressWindow()->isVisible());
+    EXPECT_TRUE(fs::exists(m_dir / "out/a/a_1.wav"));
+    EXPECT_FALSE(fs::exists(m_dir / "out/a/a_2.wav"));
+    EXPECT_TRUE(fs::exists(m_dir / "out/b/b_4.wav"));
+    const QString last = QFileInfo(pSources->getItemText(1, 2)).completeBaseName();
+    EXPECT_EQ(m_main->getProgressWindow()->getOptionalText(), last + "    Finish !");
+
+    // A second run asks before overwriting; Cancel leaves the files alone.
+    const auto written = fs::last_write_time(m_dir / "out/a/a_1.wav");
+    {
+        CAlertAnswer alert("Cancel");
+        pPanel->OnButtonConvert();
+        EXPECT_TRUE(alert.m_strText.startsWith("Over write this file ?"));
+    }
+    EXPECT_EQ(fs::last_write_time(m_dir / "out/a/a_1.wav"), written);
+
+    // Removing the first row renumbers the second and clears the boxes.
+    SelectRows(pSourceTable, {0});
+    const QString second = pSources->getItemText(1, 2);
+    pPanel->OnButtonSourceRemove();
+    EXPECT_EQ(pSources->getItemText(0, 1), "1");
+    EXPECT_EQ(pSources->getItemText(0, 2), second);
+    EXPECT_FALSE(checks[0]->isEnabled());
+    EXPECT_TRUE(pConvert->isEnabled());
+    pPanel->OnButtonSourceClear();
+    EXPECT_FALSE(pConvert->isEnabled());
+}
+
+TEST_F(CPanelTest, CancelStopsARunAndTheNextRunStillStarts) {
+    WriteWave(m_dir / "in/long.wav", 8, 32 << 20); // 512 MiB of sparse samples
+    CPolyToMonoPanel* pPanel = m_main->getPolyToMonoPanel();
+    pPanel->bwfFileListEnumItem(Dir("in"));
+    pPanel->OnButtonSourceAll();
+    Child<QLineEdit>(pPanel, "DestFolder")->setText(Dir("out"));
+    CProgressWindow* pProgress = m_main->getProgressWindow();
+    QTimer::singleShot(20, pProgress, [pProgress]() {
+        EXPECT_TRUE(pProgress->isRunning());
+        pProgress->OnButtonCancel();
+    });
+    pPanel->OnButtonConvert();
+    EXPECT_FALSE(pProgress->isRunning());
+    EXPECT_FALSE(fs::exists(m_dir / "out/long/long_1.wav")); // the channel being written
+
+    // The window is armed again: a run of another tab goes through.
+    for (const char* name : {"t_1.wav", "t_3.WAV"}) {
+        WriteWave(m_dir / "in" / name, 1, 1000);
+    }
+    CMonoToPolyPanel* pMono = m_main->getMonoToPolyPanel();
+    pMono->targetFileListEnumItem(Dir("in"));
+    ASSERT_EQ(pMono->getTargetFileList()->getItemCount(), 1);
+    EXPECT_EQ(pMono->getTargetFileList()->getItemText(0, 1), "t");
+    auto* pTakeTable = pMono->findChild<QTableView*>();
+    SelectRows(pTakeTable, {0});
+    EXPECT_EQ(pMono->getTargetFileChannelData(), 0x0005); // upper case counts too
+    EXPECT_TRUE(pMono->isChannelShown(3) && !pMono->isChannelShown(2));
+    Child<QLineEdit>(pMono, "DestFolder")->setText(Dir("out"));
+    pMono->OnButtonConvert();
+    EXPECT_TRUE(fs::exists(m_dir / "out/t.wav"));
+    EXPECT_EQ(pProgress->getOptionalText(), "t    Finish !");
+}
+
+TEST_F(CPanelTest, MonoToPolyChecksAndJobMessages) {
+    CMonoToPolyPanel* pMono = m_main->getMonoToPolyPanel();
+    auto* pConvert = Child<QPushButton>(pMono, "Convert");
+    for (const char* name : {"T001_1.wav", "T001_2.wav", "T001_4.wav", "T002_1.WAV", "T001_9.wav",
+                             "T001_01.wav", "T001.wav", "T003_1.aif"}) {
+        WriteWave(m_dir / "in" / name, 1, 10);
+    }
+    pMono->targetFileListEnumItem(Dir("in"));
+    CTargetFileList* pTakes = pMono->getTargetFileList();
+    ASSERT_EQ(pTakes->getItemCount(), 2);
+    EXPECT_FALSE(pConvert->isEnabled());
+    {
+        CAlertAnswer alert("OK");
+        pMono->OnButtonConvert();
+        EXPECT_EQ(alert.m_strText, "Please select target file first.");
+    }
+    auto* pTakeTable = pMono->findChild<QTableView*>();
+    const int t001 = pTakes->getItemText(0, 1) == "T001" ? 0 : 1;
+    SelectRows(pTakeTable, {t001});
+    EXPECT_EQ(pMono->getTargetFileChannelData(), 0x000B);
+    EXPECT_TRUE(pConvert->isEnabled());
+    {
+        CAlertAnswer alert("OK");
+        pMono->OnButtonConvert(); // no output folder
+        EXPECT_EQ(alert.m_strText, "Invalid output folder path.");
+    }
+    // A mono file gone since the take was selected: the job's message shows.
+    fs::remove(m_dir / "in/T001_2.wav");
+    Child<QLineEdit>(pMono, "DestFolder")->setText(Dir("out"));
+    CAlertAnswer alert("OK");
+    pMono->OnButtonConvert();
+    EXPECT_TRUE(alert.m_strText.contains("T001_2.wav")) << alert.m_strText.toStdString();
+    EXPECT_FALSE(fs::exists(m_dir / "out/T001.wav"));
+}
+
+TEST_F(CPanelTest, TheSelectedFolderGoesToTheVisibleTab) {
+    WriteWave(m_dir / "in/x_1.wav", 1, 10);
+    QTabWidget* pTabs = m_main->getTabWidget();
+    pTabs->setCurrentIndex(1); // before any folder: an empty list
+    EXPECT_EQ(m_main->getMonoToPolyPanel()->getTargetFileList()->getItemCount(), 0);
+    pTabs->setCurrentIndex(0);
+    QTreeView* pTree = m_main->getTreeView();
+    const QModelIndex top = pTree->model()->index(0, 0);
+    if (pTree->model()->canFetchMore(top)) {
+        pTree->model()->fetchMore(top);
+    }
+    QModelIndex in;
+    for (int row = 0; row < pTree->model()->rowCount(top); ++row) {
+        if (pTree->model()->index(row, 0, top).data().toString() == "in") {
+            in = pTree->model()->index(row, 0, top);
+        }
+    }
+    ASSERT_TRUE(in.isValid());
+    pTree->setCurrentIndex(in);
+    EXPECT_EQ(m_main->getDirectoryPath(), Dir("in"));
+    EXPECT_EQ(m_main->getPolyToMonoPanel()->getBwfFileList()->getItemCount(), 1);
+    EXPECT_EQ(m_main->getMonoToPolyPanel()->getTargetFileList()->getItemCount(), 0);
+    pTabs->setCurrentIndex(1); // the other tab catches up
+    EXPECT_EQ(m_main->getMonoToPolyPanel()->getTargetFileList()->getItemCount(), 1);
+}
+
+} // namespace

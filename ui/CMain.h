@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+class CDirectoryTree;
+class CMonoToPolyPanel;
+class CPolyToMonoPanel;
+class CProgressWindow;
+class QModelIndex;
+class QTabWidget;
+class QTreeView;
+
+// The main window: the folder tree on the left, the two conversion tabs on
+// the right. The folder last selected in the tree goes to the panel of the
+// visible tab, when it is selected and whenever the tab changes.
+class CMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // topFolders: the tree's top rows; appPath: the folder of the program,
+    // opened at start.
+    CMain(const QStringList& topFolders, const QString& appPath, QWidget* pParent = nullptr);
+
+    CPolyToMonoPanel* getPolyToMonoPanel() const { return m_panelPolyToMono; }
+    CMonoToPolyPanel* getMonoToPolyPanel() const { return m_panelMonoToPoly; }
+    CProgressWindow* getProgressWindow() const { return m_dlgProgress; }
+    QTabWidget* getTabWidget() const { return m_tabMain; }
+    QTreeView* getTreeView() const { return m_viewDirectory; }
+    CDirectoryTree* getDirectoryTree() const { return m_treeDirectory; }
+    const QString& getDirectoryPath() const { return m_strDirectoryPath; }
+
+public slots:
+    // A folder row was selected.
+    void outlineViewShouldSelectItem(const QModelIndex& index);
+    // The tab at index is about to be shown.
+    void tabViewWillSelectTabViewItem(int index);
+
+private:
+    QString m_strDirectoryPath;
+    CMonoToPolyPanel* m_panelMonoToPoly;
+    CPolyToMonoPanel* m_panelPolyToMono;
+    QTabWidget* m_tabMain;
+    CDirectoryTree* m_treeDirectory;
+    QTreeView* m_viewDirectory;
+    CProgressWindow* m_dlgProgress;
+};

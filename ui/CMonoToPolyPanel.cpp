@@ -1,0 +1,171 @@
+#include "CMonoToPolyPanel.h"
+
+#include "CAlert.h"
+#include "CProgressWindow.h"
+#include "CTakeScanner.h"
+#include "CTargetFileList.h"
+
+#include <QButtonGroup>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace {
+
+const char wellStyle[] = "border: 1px solid #555; border-radius: 3px; background: %1;";
+const char greenWell[] = "#2ecc40";
+const char grayWell[] = "#9a9a9a";
+
+} // namespace
+
+CMonoToPolyPanel::CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent)
+    : QWidget(pParent), m_buttonConvert(new QPushButton(tr("Convert"), this)),
+      m_dlgProgress(pProgress), m_editConvertFile(new QLineEdit(this)),
+      m_editDestFolder(new QLineEdit(this)), m_listTargetFile(new CTargetFileList(this)),
+      m_matrixConvertMode(new QButtonGroup(this)), m_tableTargetFile(new QTableView(this)) {
+    setObjectName(QStringLiteral("MonoToPoly"));
+    m_tableTargetFile->setModel(m_listTargetFile);
+    m_tableTargetFile->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_tableTargetFile->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tableTargetFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tableTargetFile->verticalHeader()->hide();
+    m_tableTargetFile->horizontalHeader()->setStretchLastSection(true);
+    m_listTargetFile->setTableView(m_tableTargetFile);
+    m_editConvertFile->setReadOnly(true);
+    m_editConvertFile->setObjectName(QStringLiteral("ConvertFile"));
+    m_editDestFolder->setObjectName(QStringLiteral("DestFolder"));
+    m_buttonConvert->setObjectName(QStringLiteral("Convert"));
+    auto* pDestSel = new QPushButton(tr("Choose..."), this);
+
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(new QLabel(tr("Takes in the folder"), this));
+    pLayout->addWidget(m_tableTargetFile, 1);
+    auto* pTake = new QHBoxLayout;
+    pTake->addWidget(new QLabel(tr("Take"), this));
+    pTake->addWidget(m_editConvertFile, 1);
+    pLayout->addLayout(pTake);
+    auto* pWells = new QHBoxLayout;
+    pWells->addWidget(new QLabel(tr("Channels"), this));
+    for (int n = 1; n <= 8; ++n) {
+        auto* pWell = new QLabel(QString::number(n), this);
+        pWell->setAlignment(Qt::AlignCenter);
+        pWell->setFixedSize(24, 18);
+        m_arrayColorWellCh.push_back(pWell);
+        pWells->addWidget(pWell);
+    }
+    pWells->addStretch();
+    pLayout->addLayout(pWells);
+    auto* pModes = new QHBoxLayout;
+    const QString modeText[3] = {tr("Metadata before the samples"),
+                                 tr("Metadata after the samples"),
+                                 tr("Metadata after, samples at 4096")};
+    for (int tag = 0; tag < 3; ++tag) {
+        auto* pRadio = new QRadioButton(modeText[tag], this);
+        m_matrixConvertMode->addButton(pRadio, tag);
+        pModes->addWidget(pRadio);
+    }
+    m_matrixConvertMode->button(0)->setChecked(true);
+    pModes->addStretch();
+    pLayout->addLayout(pModes);
+    auto* pDest = new QHBoxLayout;
+    pDest->addWidget(new QLabel(tr("Output folder"), this));
+    pDest->addWidget(m_editDestFolder, 1);
+    pDest->addWidget(pDestSel);
+    pLayout->addLayout(pDest);
+    auto* pConvert = new QHBoxLayout;
+    pConvert->addStretch();
+    pConvert->addWidget(m_buttonConvert);
+    pLayout->addLayout(pConvert);
+
+    connect(pDestSel, &QPushButton::clicked, this, &CMonoToPolyPanel::OnButtonDestSel);
+    connect(m_buttonConvert, &QPushButton::clicked, this, &CMonoToPolyPanel::OnButtonConvert);
+    connect(m_tableTargetFile->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this]() { tableViewSelectionDidChange(); });
+    // A reset of the list clears the selection without a selection signal.
+    connect(m_listTargetFile, &QAbstractItemModel::modelReset, this,
+            [this]() { tableViewSelectionDidChange(); });
+
+    tableViewSelectionDidChange();
+}
+
+bool CMonoToPolyPanel::isChannelShown(int n) const {
+    return ((m_targetFileChannelData >> (n - 1)) & 1) != 0;
+}
+
+void CMonoToPolyPanel::targetFileListEnumItem(const QString& folder) {
+    m_strDirectoryPath = folder;
+    m_listTargetFile->deleteAllItems();
+    if (!folder.isEmpty()) {
+        for (const std::string& take : CTakeScanner::ScanFolder(folder.toStdString())) {
+            m_listTargetFile->addItem(QString::fromStdString(take));
+        }
+    }
+    m_listTargetFile->reloadData();
+}
+
+void CMonoToPolyPanel::tableViewSelectionDidChange() {
+    m_targetFileChannelData = 0;
+    const int row = m_listTargetFile->getSelectedItemPosition();
+    if (row < 0) {
+        m_editConvertFile->setText(QString());
+        m_buttonConvert->setEnabled(false);
+    } else {
+        m_buttonConvert->setEnabled(true);
+        const QString take = m_listTargetFile->getItemText(row, 1);
+        m_targetFileChannelData =
+            CTakeScanner::ChannelMask(m_strDirectoryPath.toStdString(), take.toStdString());
+        m_editConvertFile->setText(take);
+    }
+    for (int n = 1; n <= 8; ++n) {
+        m_arrayColorWellCh[n - 1]->setStyleSheet(QString::fromLatin1(wellStyle).arg(
+            QLatin1String(isChannelShown(n) ? greenWell : grayWell)));
+    }
+}
+
+void CMonoToPolyPanel::OnButtonDestSel() {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setLabelText(QFileDialog::Accept, tr("Choose"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        m_editDestFolder->setText(dialog.selectedFiles().first());
+    }
+}
+
+void CMonoToPolyPanel::OnButtonConvert() {
+    if (m_editConvertFile->text().isEmpty()) {
+        CAlert::Show(this, tr("Please select target file first."), QString());
+        return;
+    }
+    const QString dest = m_editDestFolder->text();
+    std::error_code error;
+    if (dest.isEmpty() || !std::filesystem::exists(dest.toStdString(), error)) {
+        CAlert::Show(this, tr("Invalid output folder path."), QString());
+        return;
+    }
+    m_job = CMonoToPolyJob();
+    m_job.m_strTakeName = m_editConvertFile->text().toStdString();
+    m_job.m_channelMask = m_targetFileChannelData;
+    m_job.m_strSourceFolder = m_strDirectoryPath.toStdString();
+    m_job.m_strDestFolder = dest.toStdString();
+    m_job.m_convertMode =
+        m_matrixConvertMode->checkedId() < 0 ? 0 : m_matrixConvertMode->checkedId();
+    m_isCancel.store(false);
+    m_dlgProgress->setProgressWorker(this);
+    m_dlgProgress->setLinkCancel(&m_isCancel);
+    m_dlgProgress->RunModal();
+}
+
+void CMonoToPolyPanel::progressWork() {
+    m_job.Run(*m_dlgProgress, m_isCancel);
+}

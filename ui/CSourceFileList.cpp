@@ -1,0 +1,169 @@
+#include "CSourceFileList.h"
+
+#include <QItemSelectionModel>
+#include <QTableView>
+
+namespace {
+
+// Like a single-selection table's selected row: the current row when it is
+// selected, else the first selected range's top row, or -1.
+int SelectedRow(const QTableView* pTable) {
+    const QItemSelectionModel* pSelection = pTable != nullptr ? pTable->selectionModel() : nullptr;
+    if (pSelection == nullptr || !pSelection->hasSelection()) {
+        return -1;
+    }
+    const int current = pSelection->currentIndex().row();
+    if (current >= 0 && pSelection->rowIntersectsSelection(current, QModelIndex())) {
+        return current;
+    }
+    return pSelection->selection().first().top();
+}
+
+} // namespace
+
+CSourceFileList::CSourceFileList(QObject* pParent) : QAbstractTableModel(pParent) {}
+
+const QStringList& CSourceFileList::columnKeys() {
+    static const QStringList keys{QStringLiteral("Number"), QStringLiteral("FileName"),
+                                  QStringLiteral("FilePath")};
+    return keys;
+}
+
+void CSourceFileList::addItem(const QString& number, const QString& fileName,
+                              const QString& filePath, uint16_t enaChannelData,
+                              uint16_t selChannelData) {
+    const int row = getItemCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_arrayItemList.emplace_back(number, fileName, filePath, enaChannelData, selChannelData);
+    endInsertRows();
+}
+
+void CSourceFileList::insertItem(const QString& number, const QString& fileName,
+                                 const QString& filePath, uint16_t enaChannelData,
+                                 uint16_t selChannelData, int index) {
+    beginInsertRows(QModelIndex(), index, index);
+    m_arrayItemList.emplace(m_arrayItemList.begin() + index, number, fileName, filePath,
+                            enaChannelData, selChannelData);
+    endInsertRows();
+    Renumber(index);
+}
+
+void CSourceFileList::deleteItem(int row) {
+    beginRemoveRows(QModelIndex(), row, row);
+    m_arrayItemList.erase(m_arrayItemList.begin() + row);
+    endRemoveRows();
+    Renumber(row);
+}
+
+void CSourceFileList::deleteAllItems() {
+    beginResetModel();
+    m_arrayItemList.clear();
+    endResetModel();
+}
+
+int CSourceFileList::getItemCount() const {
+    return int(m_arrayItemList.size());
+}
+
+QString CSourceFileList::getItemText(int row, int subIndex) const {
+    const CSourceFileItem& item = m_arrayItemList[row];
+    switch (subIndex) {
+    case 1:
+        return item.getNumber();
+    case 2:
+        return item.getFileName();
+    case 3:
+        return item.getFilePath();
+    default:
+        return QString();
+    }
+}
+
+int CSourceFileList::getSelectedItemPosition() const {
+    return SelectedRow(m_listSourceFile);
+}
+
+uint16_t CSourceFileList::getEnableChannelData(int row) const {
+    return m_arrayItemList[row].getEnableChannelData();
+}
+
+uint16_t CSourceFileList::getSelectChannelData(int row) const {
+    return m_arrayItemList[row].getSelectChannelData();
+}
+
+void CSourceFileList::setEnableChannelData(int row, uint16_t data) {
+    m_arrayItemList[row].setEnableChannelData(data);
+}
+
+void CSourceFileList::setSelectChannelData(int row, uint16_t data) {
+    m_arrayItemList[row].setSelectChannelData(data);
+}
+
+void CSourceFileList::reloadData() {
+    // A reset clears the view's selection, but the panel goes on editing the
+    // selected row's channels after a reload: put the selection back.
+    QItemSelectionModel* pSelection =
+        m_listSourceFile != nullptr && m_listSourceFile->model() == this
+            ? m_listSourceFile->selectionModel()
+            : nullptr;
+    std::vector<int> selectedRows;
+    int currentRow = -1;
+    if (pSelection != nullptr) {
+        for (int row = 0; row < getItemCount(); ++row) {
+            if (pSelection->rowIntersectsSelection(row, QModelIndex())) {
+                selectedRows.push_back(row);
+            }
+        }
+        const int current = pSelection->currentIndex().row();
+        if (current >= 0 && pSelection->rowIntersectsSelection(current, QModelIndex())) {
+            currentRow = current;
+        }
+    }
+    beginResetModel();
+    endResetModel();
+    if (pSelection == nullptr) {
+        return;
+    }
+    QItemSelection selection;
+    for (int row : selectedRows) {
+        selection.select(index(row, 0), index(row, columnCount() - 1));
+    }
+    pSelection->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (currentRow >= 0) {
+        pSelection->setCurrentIndex(index(currentRow, 0), QItemSelectionModel::NoUpdate);
+    }
+}
+
+int CSourceFileList::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : getItemCount();
+}
+
+int CSourceFileList::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(columnKeys().size());
+}
+
+QVariant CSourceFileList::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || role != Qt::DisplayRole) {
+        return QVariant();
+    }
+    return getItemText(index.row(), index.column() + 1);
+}
+
+QVariant CSourceFileList::headerData(int section, Qt::Orientation orientation, int role) const {
+    static const QStringList titles{QStringLiteral("No."), QStringLiteral("File Name"),
+                                    QStringLiteral("File Path")};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < titles.size()) {
+        return titles[section];
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void CSourceFileList::Renumber(int from) {
+    for (int row = from; row < getItemCount(); ++row) {
+        m_arrayItemList[row].setNumber(QString::number(row + 1));
+    }
+    if (from < getItemCount()) {
+        emit dataChanged(index(from, 0), index(getItemCount() - 1, 0), {Qt::DisplayRole});
+    }
+}
