@@ -1,8 +1,9 @@
 // Opening, creating and closing files, and the programming-error assertions.
 
-#include "CTestFiles.h"
+#include "CBwfFile.h"
+#include "CTestKit.h"
 
-class CFileAccessTest : public CTempFolderTest {};
+using CFileAccessTest = CTempFolderTest;
 
 TEST_F(CFileAccessTest, OnlyWavOrWAVAfterTheLastDotIsAccepted) {
     fs::create_directory(PathOf("dir.wav"));
@@ -12,7 +13,6 @@ TEST_F(CFileAccessTest, OnlyWavOrWAVAfterTheLastDotIsAccepted) {
         for (const std::string& name : names[isAccepted]) {
             SCOPED_TRACE(name);
             CBwfFile file;
-            EXPECT_EQ(file.CreateFile(PathOf(name).c_str(), 1, 16, 48000), isAccepted);
             EXPECT_EQ(file.CreateBlankFile(PathOf(name).c_str()), isAccepted);
             EXPECT_EQ(fs::exists(PathOf(name)), isAccepted); // refused before the file system
             file.CloseFile();
@@ -28,53 +28,39 @@ TEST_F(CFileAccessTest, OpenCreateAndCloseFollowTheLifecycle) {
     EXPECT_FALSE(file.OpenFile(PathOf("missing.wav").c_str(), false));
     EXPECT_FALSE(fs::exists(PathOf("missing.wav")));
     const std::string folder = std::string(150, 'd') + "/" + std::string(150, 'e');
-    fs::create_directories(PathOf(folder));
     const std::string path = Write(folder + "/take.wav", Layout("RIFF|data:100"));
     ASSERT_TRUE(file.CreateBlankFile(path.c_str()));
     EXPECT_EQ(file.GetFileSize(), 0u);
     EXPECT_FALSE(file.OpenFile(Write("b.wav", Layout("")).c_str(), true));
     EXPECT_FALSE(file.CreateBlankFile(PathOf("c.wav").c_str()));
     EXPECT_TRUE(file.CloseFile());
-    EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(file.GetFilePath(), path); // whole, though longer than 300 characters
-    char shortCopy[10];
-    file.GetFilePath(shortCopy, sizeof shortCopy);
-    EXPECT_EQ(std::string(shortCopy), path.substr(0, 9));
-    EXPECT_TRUE(fs::is_empty(path)); // shorter than a header: no RIFF size
+    EXPECT_TRUE(fs::is_empty(path));     // shorter than a header: no RIFF size
     ASSERT_TRUE(file.OpenFile(path.c_str(), false));
 }
 
-TEST_F(CFileAccessTest, ClosingWritesTheRiffSizeOnlyToWritableFiles) {
+TEST_F(CFileAccessTest, ClosingWritesTheRiffSizeToWritableFilesAndReportsAFullDisk) {
     const char* original = "RIFF=0xDEADBEEF|WAVE|JUNK:9";
     for (bool isReadOnly : {true, false}) {
         CBwfFile file;
         ASSERT_TRUE(file.OpenFile(Write("a.wav", Layout(original)).c_str(), isReadOnly));
         EXPECT_TRUE(file.CloseFile());
-        EXPECT_EQ(Read("a.wav"), Layout(isReadOnly ? original : "RIFF=21|WAVE|JUNK:9").Data());
+        EXPECT_EQ(Read("a.wav"), Layout(isReadOnly ? original : "RIFF=21|WAVE|JUNK:9"));
     }
     {
         CBwfFile forgotten; // the destructor closes, so it writes the size too
         ASSERT_TRUE(forgotten.OpenFile(PathOf("a.wav").c_str(), false));
         forgotten.WriteFile("xyz", 3);
     }
-    EXPECT_EQ(Read("a.wav"), Layout("RIFF=24|WAVE|JUNK:9|xyz").Data());
-}
-
-TEST_F(CFileAccessTest, CloseReportsAFailedWriteEvenAfterTheFlagsWereCleared) {
-    CBwfFile file;
-    ASSERT_TRUE(file.OpenFile(Write("a.wav", Layout("RIFF|JUNK:4")).c_str(), true));
-    EXPECT_EQ(file.WriteFile("abcd", 4), 0u);
-    EXPECT_FALSE(file.MoveChunk("zzzz", 0)); // a fruitless walk clears the flags
-    EXPECT_EQ(file.GetFilePointer(), 24u);
-    EXPECT_FALSE(file.CloseFile());
-    EXPECT_EQ(Read("a.wav"), Layout("RIFF|JUNK:4").Data());
+    EXPECT_EQ(Read("a.wav"), Layout("RIFF=24|WAVE|JUNK:9|xyz"));
     // A full disk shows when the buffered bytes go out, at the latest on closing.
+    CBwfFile file;
     std::error_code error;
     fs::create_symlink("/dev/full", PathOf("full.wav"), error);
     if (error || !file.CreateBlankFile(PathOf("full.wav").c_str())) {
         GTEST_SKIP() << "no /dev/full";
     }
-    EXPECT_EQ(file.WriteFile(Layout("RIFF|data:4000").Data().data(), 4020), 4020u);
+    EXPECT_EQ(file.WriteZeroFile(4020), 4020u);
     EXPECT_FALSE(file.CloseFile());
 }
 
@@ -83,15 +69,9 @@ TEST(CFileAccessDeathTest, OperationsNeedingAnOpenFileAbortWithTheExpression) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const char* openFile = "CBwfFile\\.cpp:[0-9]+: failed assertion `m_file\\.is_open\\(\\)'";
     const char* openStream = "CBwfFile\\.cpp:[0-9]+: failed assertion `file\\.is_open\\(\\)'";
-    CBwfFile file, other;
-    CBwfStream stream;
+    CBwfFile file;
     char buffer[4] = {};
     EXPECT_DEATH(file.ReadFile(buffer, 4), openFile);
-    EXPECT_DEATH(file.WriteFile(buffer, 4), openFile);
-    EXPECT_DEATH(file.MoveChunk(CHUNK_DATA, 0), openFile);
-    EXPECT_DEATH(file.GetChunkSize(CHUNK_DATA), openFile);
-    EXPECT_DEATH(file.CopyFile(other, 4, 0, 0), openFile);
-    EXPECT_DEATH(file.MoveChunk(stream, "data", 0), openStream);
     EXPECT_DEATH(file.MoveChunk("data", 0), openStream);
     EXPECT_DEATH(file.RemoveUndefineChunkLinkList(0),
                  "failed assertion `index < m_undefineChunkCount'");

@@ -5,18 +5,6 @@
 
 #include <expat.h>
 
-namespace {
-
-std::string Order(const Bytes& file) {
-    std::string order;
-    for (const CHUNKAT& chunk : Chunks(file)) {
-        order += (order.empty() ? "" : " ") + chunk.id;
-    }
-    return order;
-}
-
-} // namespace
-
 TEST_F(CJobTest, PolyFileFollowsTheConvertMode) {
     const struct {
         int mode;
@@ -64,26 +52,21 @@ TEST_F(CJobTest, PolyFileFollowsTheConvertMode) {
         CTestHost host;
         ASSERT_EQ(Merge(host, "in", "T", mask, t.mode), JOBRESULT_DONE);
         EXPECT_TRUE(host.m_arrayError.empty());
-        const Bytes poly = Read(PathOf("out/T.wav"));
+        const Bytes poly = Read("out/T.wav");
         EXPECT_EQ(Le(poly, 4), poly.size() - 8);
         EXPECT_EQ(Order(poly), t.mode != 0 ? "bext fmt pad data cue plst LIST"
                                            : std::string("bext fmt cue plst LIST iXML") +
                                                  (t.fake != 0 ? " Fake" : "") +
                                                  (t.pad >= 0 ? " pad" : "") + " data");
         EXPECT_EQ(t.pad < 0 ? -1 : int64_t(Find(poly, "pad").size), t.pad);
-        const uint32_t align = channels * width;
-        EXPECT_EQ(Slice(poly, Find(poly, "fmt").pointer, 24),
-                  Text("fmt ") + U32(16) + U16(t.tag == 3 ? 3 : 1) + U16(channels) + U32(t.rate) +
-                      U32(t.rate * align) + U16(align) + U16(t.bits));
-        EXPECT_EQ(Slice(poly, Find(poly, "bext").pointer + 610, 256),
+        EXPECT_EQ(Body(poly, "fmt"), FmtBody(t.tag == 3 ? 3 : 1, channels, t.bits, t.rate));
+        EXPECT_EQ(Slice(Body(poly, "bext"), 602, 256),
                   Field("PCM\r\n" + std::string(t.history) + "\r", 256));
-        if (t.mode == 0) { // the default iXML
+        if (t.mode == 0) { // the default iXML is well-formed
+            const Bytes ixml = Body(poly, "iXML");
             XML_Parser parser = XML_ParserCreate(nullptr);
-            EXPECT_EQ(
-                XML_Parse(parser,
-                          reinterpret_cast<const char*>(&poly[Find(poly, "iXML").pointer + 8]),
-                          1542, 1),
-                XML_STATUS_OK);
+            EXPECT_EQ(XML_Parse(parser, reinterpret_cast<const char*>(ixml.data()), 1542, 1),
+                      XML_STATUS_OK);
             XML_ParserFree(parser);
         }
         const CHUNKAT samples = Find(poly, "data");
@@ -116,7 +99,7 @@ TEST_F(CJobTest, LeadMetadataIsCarriedAndItsListReplaced) {
         SCOPED_TRACE(mode);
         CTestHost host;
         ASSERT_EQ(Merge(host, "in", "T", 0x3, mode), JOBRESULT_DONE);
-        const Bytes poly = Read(PathOf("out/T.wav"));
+        const Bytes poly = Read("out/T.wav");
         EXPECT_EQ(Order(poly), mode == 0 ? "bext fmt cue plst LIST iXML Fake Fake pad data"
                                          : "bext fmt pad data cue plst LIST Fake Fake");
         EXPECT_EQ(Slice(poly, 12, 866), bext);
@@ -132,13 +115,13 @@ TEST_F(CJobTest, LeadMetadataIsCarriedAndItsListReplaced) {
 }
 
 TEST_F(CJobTest, MergeAsksBeforeOverwritingAndCancelLeavesNoPolyFile) {
-    const Bytes mono = Wave(FmtBody(1, 1, 16, 48000), {}, Pattern(20000, 1)), old = Pattern(10, 2);
-    Write("in/T_1.wav", mono);
+    const Bytes old = Pattern(10, 2);
+    Write("in/T_1.wav", Wave(FmtBody(1, 1, 16, 48000), {}, Pattern(20000, 1)));
     Write("out/T.wav", old);
     CTestHost decline(false), accept;
     EXPECT_EQ(Merge(decline, "in", "T", 0x1), JOBRESULT_DECLINED);
     EXPECT_EQ(decline.m_arrayQuestion, std::vector<std::string>{PathOf("out/T.wav")});
-    EXPECT_EQ(Read(PathOf("out/T.wav")), old);
+    EXPECT_EQ(Read("out/T.wav"), old);
     for (CTestHost::CANCEL cancel : {CTestHost::CANCEL_FIRST, CTestHost::CANCEL_LAST}) {
         CTestHost host(true, cancel);
         EXPECT_EQ(Merge(host, "in", "T", 0x1), JOBRESULT_CANCELLED);
@@ -146,6 +129,5 @@ TEST_F(CJobTest, MergeAsksBeforeOverwritingAndCancelLeavesNoPolyFile) {
         Write("out/T.wav", old);
     }
     EXPECT_EQ(Merge(accept, "in", "T", 0x1), JOBRESULT_DONE);
-    EXPECT_EQ(Find(Read(PathOf("out/T.wav")), "data").size, 20480u);
-    EXPECT_EQ(Read(PathOf("in/T_1.wav")), mono);
+    EXPECT_EQ(Find(Read("out/T.wav"), "data").size, 20480u);
 }

@@ -1,0 +1,251 @@
+// kestrawave-cli run as a user would: exit statuses, messages, the JSON
+// listing and the conversions, on files written here and, when it is there,
+// the shared corpus of files written by real recorders and editors.
+
+#include "CTestKit.h"
+
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <cstdlib>
+#include <sys/wait.h>
+
+using nlohmann::json;
+
+namespace {
+
+struct RESULT {
+    int status;
+    std::string out, err;
+};
+
+// [[tag, channels, rate, bits], [[id, offset, size]...], [undefined...]] of
+// one file of the JSON listing; at() throws on a missing member.
+json Summary(const json& file) {
+    auto rows = [](const json& list) {
+        json triples = json::array();
+        for (const json& row : list) {
+            triples.push_back({row.at("id"), row.at("offset"), row.at("size")});
+        }
+        return triples;
+    };
+    const json& format = file.at("format");
+    return {{format.at("tag"), format.at("channels"), format.at("rate"), format.at("bits")},
+            rows(file.at("chunks")),
+            rows(file.at("undefined"))};
+}
+
+// A take of 4 channels of 24 bits, converted into "out" and "merged".
+class CCliTest : public CTempFolderTest {
+protected:
+    void SetUp() override {
+        CTempFolderTest::SetUp();
+        m_strTake = Write("take.wav", Wave(FmtBody(1, 4, 24, 48000), {}, m_samples));
+        m_strOut = PathOf("out"), m_strMonos = PathOf("out/take");
+        m_strMerged = PathOf("merged"), m_strPoly = PathOf("merged/take.wav");
+        fs::create_directory(m_strOut);
+        fs::create_directory(m_strMerged);
+    }
+    std::string TextOf(const std::string& name) const {
+        const Bytes bytes = Read(name);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    // Standard input is never a terminal, so no question waits for an answer.
+    RESULT Run(const std::vector<std::string>& args) const {
+        std::string command = "'" KESTRAWAVE_CLI "'";
+        for (const std::string& arg : args) {
+            command += " '" + arg + "'";
+        }
+        command += " </dev/null >'" + PathOf("stdout.txt") + "' 2>'" + PathOf("stderr.txt") + "'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, TextOf("stdout.txt"),
+                TextOf("stderr.txt")};
+    }
+    std::string Mono(int n) const { return PathOf("out/take/take_" + std::to_string(n) + ".wav"); }
+    // The samples, then only the zero bytes that fill the "data" chunk up.
+    ::testing::AssertionResult HoldsThenZeros(const std::string& path, const Bytes& samples) const {
+        const Bytes data = Body(Read(path), "data");
+        return SameBytes(data,
+                         samples + Bytes(data.size() - std::min(data.size(), samples.size())));
+    }
+
+    const Bytes m_samples = Pattern(3001 * 12);
+    std::string m_strTake, m_strOut, m_strMonos, m_strMerged, m_strPoly;
+};
+
+TEST_F(CCliTest, InfoListsFormatAndChunksAndNamesUnreadableFiles) {
+    // The chunk behind the samples is left out of the undefined list.
+    const std::string take = Write("info.wav", Riff(Chunk("fmt ", FmtBody(1, 2, 24, 48000)) +
+                                                    Chunk("Fake", Text("odd")) +
+                                                    Chunk("data", Bytes(6)) + Chunk("zzzz", {})));
+    const std::string bare = Write("bare.WAV", Riff(Chunk("data", {})));
+    fs::create_directory(PathOf("folder.wav"));
+    const std::vector<std::string> bad = {
+        PathOf("missing.wav"), PathOf("folder.wav"),
+        Write("riff.txt", Riff(Chunk("fmt ", FmtBody(1, 1, 8, 8)))),
+        Write("text.wav", Text("not a wave file"))};
+    RESULT result = Run({"info", "--json", bad[0], take, bad[1], bare, bad[2], bad[3]});
+    EXPECT_EQ(result.status, 1);
+    for (const std::string& path : bad) {
+        EXPECT_NE(result.err.find("\"" + path + "\""), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 4) << result.err;
+    const json files = json::parse(result.out).at("files");
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].at("path"), take);
+    EXPECT_EQ(Summary(files[0]), json::parse(R"([[1, 2, 48000, 24],
+        [["fmt ", 12, 16], ["Fake", 36, 3], ["data", 48, 6], ["zzzz", 62, 0]], [["Fake", 36, 3]]])"));
+    EXPECT_EQ(files[1].at("path"), bare);
+    EXPECT_EQ(files[1].at("format"), nullptr);
+    EXPECT_EQ(files[1].at("chunks"), json::parse(R"([{"id": "data", "offset": 12, "size": 0}])"));
+
+    result = Run({"info", take});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("2 channels, 48000 Hz, 24 bits"), std::string::npos) << result.out;
+}
+
+// The conversions themselves are the jobs tests' business; here the options.
+TEST_F(CCliTest, SplitTakesAndMergeConvertWhatTheOptionsSay) {
+    RESULT result = Run({"split", "-c", "1,3-4", "-o", m_strOut, m_strTake});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(FileCount("out/take"), 3u);
+    EXPECT_EQ(Slice(Body(Read(Mono(3)), "data"), 0, 3), Slice(m_samples, 6, 3)); // channel 3
+    EXPECT_EQ(Run({"takes", m_strMonos}).out, "take\t1,3,4\n");
+    // A channel the file lacks fails and writes nothing.
+    EXPECT_EQ(Run({"split", "-y", "-c", "2,5", "-o", m_strOut, m_strTake}).status, 1);
+    EXPECT_FALSE(fs::exists(Mono(2)));
+    ASSERT_EQ(Run({"split", "-y", "-o", m_strOut, m_strTake}).status, 0);
+    for (const char* mode : {"0", "1", "2"}) {
+        result = Run({"merge", "-y", "-m", mode, "-o", m_strMerged, m_strMonos});
+        ASSERT_EQ(result.status, 0) << result.err;
+        const Bytes poly = Read(m_strPoly);
+        EXPECT_EQ(Find(poly, "data").pointer + 8, mode[0] == '2' ? 4096u : 32768u) << mode;
+        EXPECT_EQ(Find(poly, "iXML").id == "iXML", mode[0] == '0') << mode;
+    }
+    // Take "bad" comes first and fails; take "take" is still merged.
+    Write(m_strMonos + "/bad_1.wav", Text("not a wave file"));
+    fs::remove(m_strPoly);
+    result = Run({"merge", "-o", m_strMerged, m_strMonos});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("bad_1.wav"), std::string::npos) << result.err;
+    EXPECT_TRUE(HoldsThenZeros(m_strPoly, m_samples));
+}
+
+TEST_F(CCliTest, ExistingOutputsAreKeptUnlessYesIsGiven) {
+    const std::vector<std::string> split = {"split", "-o", m_strOut, m_strTake};
+    const std::vector<std::string> merge = {"merge", "-o", m_strMerged, m_strMonos};
+    ASSERT_EQ(Run(split).status, 0);
+    ASSERT_EQ(Run(merge).status, 0);
+    for (auto [args, target] : {std::make_pair(split, Mono(2)), std::make_pair(merge, m_strPoly)}) {
+        Write(target, Text("keep"));
+        const RESULT result = Run(args); // no flag, and no terminal to ask on
+        EXPECT_EQ(result.status, 3) << args[0];
+        EXPECT_NE(result.err.find("-y"), std::string::npos) << result.err;
+        args.insert(args.begin() + 1, "-n");
+        EXPECT_EQ(Run(args).status, 3) << args[0];
+        EXPECT_EQ(TextOf(target), "keep");
+        args[1] = "-y";
+        EXPECT_EQ(Run(args).status, 0) << args[0];
+        EXPECT_NE(TextOf(target), "keep");
+    }
+}
+
+// Every command's wrong usage, here to check that none of it writes a file.
+TEST_F(CCliTest, WrongUsageExitsTwoAndWritesNothing) {
+    const std::string &take = m_strTake, &out = m_strOut, missing = PathOf("missing");
+    using ARGS = std::vector<std::string>;
+    for (const ARGS& args :
+         {ARGS{}, ARGS{"bogus", take}, ARGS{"info"}, ARGS{"info", "--bogus", take},
+          ARGS{"split", "-o", out}, ARGS{"split", "-o", out, "-c", "0", take},
+          ARGS{"split", "-o", out, "-c", "17", take}, ARGS{"split", "-o", out, "-c", "2-1", take},
+          ARGS{"split", "-o", out, "-c", "1,", take}, ARGS{"split", "-o", out, "-c", "x", take},
+          ARGS{"split", "-o", out, "-y", "-n", take}, ARGS{"split", "-o", missing, take},
+          ARGS{"merge"}, ARGS{"merge", "-o", out, "-m", "3", out},
+          ARGS{"merge", "-o", out, missing}, ARGS{"takes"}}) {
+        const RESULT result = Run(args);
+        EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
+        EXPECT_TRUE(result.out.empty() && !result.err.empty()) << result.out << result.err;
+    }
+    EXPECT_EQ(FileCount("out"), 0u);
+}
+
+TEST_F(CCliTest, InterruptStopsTheSplitAndLeavesNoMonoFile) {
+    // 512 MiB of samples in a sparse file: its holes read fast, yet the run
+    // lasts long enough to be stopped half way.
+    const uint32_t dataBytes = 512u << 20;
+    const std::string big = Write("big.wav", Wave(FmtBody(1, 4, 24, 48000), {}, {}, {}, dataBytes));
+    fs::resize_file(big, 44 + uint64_t(dataBytes));
+    const std::string err = PathOf("stderr.txt");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (freopen("/dev/null", "r", stdin) && freopen(err.c_str(), "w", stderr)) {
+            execl(KESTRAWAVE_CLI, KESTRAWAVE_CLI, "split", "-o", m_strOut.c_str(), big.c_str(),
+                  nullptr);
+        }
+        _exit(127);
+    }
+    // Samples are being written once the first file is past its header.
+    const fs::path first = PathOf("out/big/big_1.wav");
+    std::error_code error;
+    for (int i = 0; i < 30000 && !(fs::file_size(first, error) > 32768 && !error); ++i) {
+        usleep(1000);
+    }
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status << TextOf(err);
+    EXPECT_EQ(FileCount("out/big"), 0u);
+}
+
+// Expected tables read off the files' bytes with od, independently of the
+// engine.
+TEST_F(CCliTest, CorpusFilesListExactlyTheChunksTheirBytesHold) {
+    const fs::path corpus = KESTRAWAVE_CORPUS;
+    if (!fs::is_directory(corpus)) {
+        GTEST_SKIP() << "no corpus at " << corpus;
+    }
+    const json expected = json::parse(R"({
+      "mono/A101_1_1.WAV": [[1, 1, 48000, 24],
+        [["fmt ", 12, 16], ["bext", 36, 602], ["iXML", 646, 10224], ["data", 10878, 720717]], []],
+      "mono/A101_1_2.WAV": [[1, 1, 48000, 24],
+        [["fmt ", 12, 16], ["bext", 36, 602], ["iXML", 646, 10220], ["data", 10874, 720717]], []],
+      "mono/izotope_float_1.wav": [[3, 1, 48000, 32],
+        [["fmt ", 12, 16], ["data", 36, 192000], ["cue ", 192044, 76], ["LIST", 192128, 320],
+         ["labl", 192140, 14], ["ltxt", 192162, 20], ["labl", 192190, 14], ["note", 192212, 22],
+         ["ltxt", 192242, 20], ["labl", 192270, 14], ["note", 192292, 156]],
+        [["ltxt", 192162, 20], ["note", 192212, 22], ["ltxt", 192242, 20], ["note", 192292, 156]]],
+      "poly/A101_1.WAV": [[1, 2, 48000, 24],
+        [["bext", 12, 858], ["iXML", 878, 5226], ["fmt ", 6112, 16], ["data", 6136, 1441434]], []],
+      "poly/nuendo_5.1.wav": [[65534, 6, 48000, 24],
+        [["JUNK", 12, 28], ["bext", 48, 802], ["Fake", 858, 2], ["fmt ", 868, 40],
+         ["data", 916, 864000], ["iXML", 864924, 3384]],
+        [["JUNK", 12, 28], ["Fake", 858, 2]]]})");
+    std::vector<std::string> args = {"info", "--json"};
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(corpus)) {
+        const std::string extension = entry.path().extension().string();
+        if (entry.is_regular_file() && (extension == ".wav" || extension == ".WAV")) {
+            args.push_back(entry.path().string());
+        }
+    }
+    ASSERT_EQ(args.size() - 2, expected.size()) << "every corpus file needs its table";
+    RESULT result = Run(args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const json files = json::parse(result.out).at("files");
+    ASSERT_EQ(files.size(), expected.size());
+    for (const json& file : files) {
+        std::string name = fs::path(file.at("path").get<std::string>()).lexically_relative(corpus);
+        EXPECT_EQ(Summary(file), expected.value(name, json())) << name;
+    }
+    // Each poly file split and merged back gives its samples back.
+    for (const fs::directory_entry& entry : fs::directory_iterator(corpus / "poly")) {
+        const std::string poly = entry.path().string(), take = entry.path().stem().string();
+        result = Run({"split", "-o", m_strOut, poly});
+        ASSERT_EQ(result.status, 0) << poly << result.err;
+        result = Run({"merge", "-o", m_strMerged, m_strOut + "/" + take});
+        ASSERT_EQ(result.status, 0) << poly << result.err;
+        EXPECT_TRUE(HoldsThenZeros(m_strMerged + "/" + take + ".wav", Body(Read(poly), "data")))
+            << poly;
+    }
+}
+
+} // namespace
