@@ -1,12 +1,12 @@
 #include "CMonoToPolyPanel.h"
 
 #include "CAlert.h"
+#include "CFolderChooser.h"
 #include "CProgressWindow.h"
 #include "CTakeScanner.h"
 #include "CTargetFileList.h"
 
 #include <QButtonGroup>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -133,12 +133,9 @@ void CMonoToPolyPanel::tableViewSelectionDidChange() {
 }
 
 void CMonoToPolyPanel::OnButtonDestSel() {
-    QFileDialog dialog(this);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setLabelText(QFileDialog::Accept, tr("Choose"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        m_editDestFolder->setText(dialog.selectedFiles().first());
+    const QString folder = CFolderChooser::Choose(this);
+    if (!folder.isNull()) {
+        m_editDestFolder->setText(folder);
     }
 }
 

@@ -3,13 +3,13 @@
 #include "CAlert.h"
 #include "CBwfFile.h"
 #include "CBwfFileList.h"
+#include "CFolderChooser.h"
 #include "CProgressWindow.h"
 #include "CSourceFileList.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -239,12 +239,9 @@ void CPolyToMonoPanel::OnCheckSelectChannel() {
 }
 
 void CPolyToMonoPanel::OnButtonDestSel() {
-    QFileDialog dialog(this);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setLabelText(QFileDialog::Accept, tr("Choose"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        m_editDestFolder->setText(dialog.selectedFiles().first());
+    const QString folder = CFolderChooser::Choose(this);
+    if (!folder.isNull()) {
+        m_editDestFolder->setText(folder);
     }
 }
 

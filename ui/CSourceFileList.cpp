@@ -1,25 +1,6 @@
 #include "CSourceFileList.h"
 
-#include <QItemSelectionModel>
-#include <QTableView>
-
-namespace {
-
-// Like a single-selection table's selected row: the current row when it is
-// selected, else the first selected range's top row, or -1.
-int SelectedRow(const QTableView* pTable) {
-    const QItemSelectionModel* pSelection = pTable != nullptr ? pTable->selectionModel() : nullptr;
-    if (pSelection == nullptr || !pSelection->hasSelection()) {
-        return -1;
-    }
-    const int current = pSelection->currentIndex().row();
-    if (current >= 0 && pSelection->rowIntersectsSelection(current, QModelIndex())) {
-        return current;
-    }
-    return pSelection->selection().first().top();
-}
-
-} // namespace
+#include "CTableSelection.h"
 
 CSourceFileList::CSourceFileList(QObject* pParent) : QAbstractTableModel(pParent) {}
 
@@ -80,7 +61,7 @@ QString CSourceFileList::getItemText(int row, int subIndex) const {
 }
 
 int CSourceFileList::getSelectedItemPosition() const {
-    return SelectedRow(m_listSourceFile);
+    return SelectedTableRow(m_listSourceFile);
 }
 
 uint16_t CSourceFileList::getEnableChannelData(int row) const {

@@ -1,25 +1,6 @@
 #include "CTargetFileList.h"
 
-#include <QItemSelectionModel>
-#include <QTableView>
-
-namespace {
-
-// Like a single-selection table's selected row: the current row when it is
-// selected, else the first selected range's top row, or -1.
-int SelectedRow(const QTableView* pTable) {
-    const QItemSelectionModel* pSelection = pTable != nullptr ? pTable->selectionModel() : nullptr;
-    if (pSelection == nullptr || !pSelection->hasSelection()) {
-        return -1;
-    }
-    const int current = pSelection->currentIndex().row();
-    if (current >= 0 && pSelection->rowIntersectsSelection(current, QModelIndex())) {
-        return current;
-    }
-    return pSelection->selection().first().top();
-}
-
-} // namespace
+#include "CTableSelection.h"
 
 CTargetFileList::CTargetFileList(QObject* pParent) : QAbstractTableModel(pParent) {}
 
@@ -48,7 +29,7 @@ QString CTargetFileList::getItemText(int row, int subIndex) const {
 }
 
 int CTargetFileList::getSelectedItemPosition() const {
-    return SelectedRow(m_listTargetFile);
+    return SelectedTableRow(m_listTargetFile);
 }
 
 void CTargetFileList::reloadData() {
