@@ -7,6 +7,11 @@
 // dialog or the command line. Calls come from the job's own thread, in order;
 // a host that shows them elsewhere hands them over and, for the question,
 // waits for the answer.
+// A path as the jobs' messages name it: in double quotes.
+inline std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
 class CJobHost {
 public:
     virtual ~CJobHost() = default;

@@ -15,7 +15,6 @@ namespace {
 const char progressTitle[] = "Mono to Poly";
 const char overwriteTitle[] =
     "Over write this file ?\r\n(If you click \"OK\", this file will be deleted.)";
-constexpr uint64_t RIFF_LIMIT = 0xFFFFFFFFull + 8;
 constexpr int MAX_CHANNELS = 8;
 
 // Sizes of the chunks written with default contents.
@@ -24,10 +23,6 @@ constexpr uint64_t DEFAULT_CUE_BYTES = 2388;
 constexpr uint64_t DEFAULT_PLST_BYTES = 1200;
 constexpr uint64_t DEFAULT_LIST_BYTES = 6348;
 constexpr uint64_t DEFAULT_IXML_BYTES = 1550;
-
-std::string Quoted(const std::string& path) {
-    return "\"" + path + "\"";
-}
 
 struct MONOFILE {
     CBwfFile file;
@@ -205,7 +200,8 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     for (const CARRIED& chunk : arrayUndefined) {
         metadataBytes += ChunkBytes(chunk.size);
     }
-    if (filled > 0xFFFFFFFFull || 12 + boundary + metadataBytes + filled > RIFF_LIMIT) {
+    if (filled > 0xFFFFFFFFull ||
+        12 + boundary + metadataBytes + filled > CWaveFormat::RIFF_FILE_MAX) {
         return refuse("The poly file " + Quoted(outPath) +
                       " would exceed the 4 GiB that a wave file can hold.");
     }

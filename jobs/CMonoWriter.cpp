@@ -14,7 +14,6 @@ namespace {
 // Samples begin here when the source's header leaves room for a "pad " chunk.
 constexpr uint64_t MONO_SAMPLE_START = 32768;
 constexpr uint64_t PAD_LIMIT = MONO_SAMPLE_START - 9;
-constexpr uint64_t RIFF_LIMIT = 0xFFFFFFFFull + 8;
 
 struct OUTFILE {
     CBwfFile file;
@@ -26,10 +25,6 @@ struct OUTFILE {
     std::string strPath;
     bool isCreated = false;
 };
-
-std::string Quoted(const std::string& path) {
-    return "\"" + path + "\"";
-}
 
 // The speaker bit of the n-th channel: the n-th lowest set bit of the mask.
 uint32_t SpeakerBit(uint32_t mask, int number) {
@@ -86,7 +81,7 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
     };
     const std::string cannotRead = "Cannot read " + Quoted(m_source.m_strPath) + ".";
 
-    if (GetMonoFileSize() > RIFF_LIMIT) {
+    if (GetMonoFileSize() > CWaveFormat::RIFF_FILE_MAX) {
         return fail("The mono files of " + Quoted(m_source.m_strPath) +
                     " would exceed the 4 GiB that a wave file can hold.");
     }

@@ -1,5 +1,7 @@
 #include "CPolySource.h"
 
+#include "CJobHost.h"
+
 #include <vector>
 
 bool CPolySource::Open(const std::string& path, std::string& reason) {
@@ -13,7 +15,7 @@ bool CPolySource::Open(const std::string& path, std::string& reason) {
     }
     m_fileSize = m_file.GetFileSize();
     if (!m_file.MoveChunk(CHUNK_DATA, 8)) {
-        reason = "\"" + path + "\" has no data chunk.";
+        reason = Quoted(path) + " has no data chunk.";
         return false;
     }
     m_dataSize = m_file.GetChunkSize(CHUNK_DATA);

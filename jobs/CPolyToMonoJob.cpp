@@ -68,7 +68,7 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
             continue;
         }
         if (source.m_dataAvailable < source.m_dataSize) {
-            host.ShowError("\"" + row.strFilePath + "\" ends before its data chunk does; the " +
+            host.ShowError(Quoted(row.strFilePath) + " ends before its data chunk does; the " +
                            std::to_string(source.m_dataAvailable) + " bytes of samples it " +
                            "holds are converted.");
         }
@@ -90,7 +90,7 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
             }
         }
         if (isSelfOverwrite) {
-            host.ShowError("\"" + row.strFilePath + "\" would be overwritten by its own mono " +
+            host.ShowError(Quoted(row.strFilePath) + " would be overwritten by its own mono " +
                            "files; choose another output folder.");
             result = JOBRESULT_FAILED;
             continue;

@@ -1,12 +1,13 @@
 #include "CWaveFormat.h"
 
 #include "CBwfFile.h"
+#include "CJobHost.h"
 
 #include <cstring>
 
 bool CWaveFormat::Read(CBwfFile& file, const std::string& path, uint32_t maxFrameBytes,
                        std::string& reason) {
-    const std::string name = "\"" + path + "\"";
+    const std::string name = Quoted(path);
     unsigned char header[12];
     file.SeekFile(0, POINTERBASE_BEGIN);
     if (file.ReadFile(header, 12) != 12) {

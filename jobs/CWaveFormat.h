@@ -11,6 +11,8 @@ struct CWaveFormat {
     static constexpr uint16_t FORMAT_PCM = 1;
     static constexpr uint16_t FORMAT_FLOAT = 3;
     static constexpr uint16_t FORMAT_EXTENSIBLE = 0xFFFE;
+    // The largest file a 32-bit RIFF size field can describe.
+    static constexpr uint64_t RIFF_FILE_MAX = 0xFFFFFFFFull + 8;
 
     uint16_t m_formatTag = 0;
     uint16_t m_channels = 0;
