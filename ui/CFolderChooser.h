@@ -2,11 +2,23 @@
 
 #include <QString>
 
+class QLineEdit;
+class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
-// The output-folder chooser of both tabs: folders only, accept button
-// "Choose". The chosen folder, or a null string when cancelled.
+// The output folder of both tabs: its chooser, its rows in the tab and the
+// check that Convert makes of it.
 class CFolderChooser {
 public:
+    // Folders only, accept button "Choose". The chosen folder, or a null
+    // string when cancelled.
     static QString Choose(QWidget* pParent);
+    // Adds the row "Output folder" [field] [Choose...] and the row with
+    // Convert at the right; returns the Choose button.
+    static QPushButton* AddOutputRows(QWidget* pPanel, QVBoxLayout* pLayout, QLineEdit* pEdit,
+                                      QPushButton* pConvert);
+    // False, after the alert "Invalid output folder path.", when nothing
+    // exists at folder (also when it is empty).
+    static bool CheckOutputFolder(QWidget* pPanel, const QString& folder);
 };

@@ -18,7 +18,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <filesystem>
 
 namespace {
 
@@ -45,7 +44,6 @@ CMonoToPolyPanel::CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent)
     m_editConvertFile->setObjectName(QStringLiteral("ConvertFile"));
     m_editDestFolder->setObjectName(QStringLiteral("DestFolder"));
     m_buttonConvert->setObjectName(QStringLiteral("Convert"));
-    auto* pDestSel = new QPushButton(tr("Choose..."), this);
 
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(new QLabel(tr("Takes in the folder"), this));
@@ -77,15 +75,8 @@ CMonoToPolyPanel::CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent)
     m_matrixConvertMode->button(0)->setChecked(true);
     pModes->addStretch();
     pLayout->addLayout(pModes);
-    auto* pDest = new QHBoxLayout;
-    pDest->addWidget(new QLabel(tr("Output folder"), this));
-    pDest->addWidget(m_editDestFolder, 1);
-    pDest->addWidget(pDestSel);
-    pLayout->addLayout(pDest);
-    auto* pConvert = new QHBoxLayout;
-    pConvert->addStretch();
-    pConvert->addWidget(m_buttonConvert);
-    pLayout->addLayout(pConvert);
+    QPushButton* pDestSel =
+        CFolderChooser::AddOutputRows(this, pLayout, m_editDestFolder, m_buttonConvert);
 
     connect(pDestSel, &QPushButton::clicked, this, &CMonoToPolyPanel::OnButtonDestSel);
     connect(m_buttonConvert, &QPushButton::clicked, this, &CMonoToPolyPanel::OnButtonConvert);
@@ -145,9 +136,7 @@ void CMonoToPolyPanel::OnButtonConvert() {
         return;
     }
     const QString dest = m_editDestFolder->text();
-    std::error_code error;
-    if (dest.isEmpty() || !std::filesystem::exists(dest.toStdString(), error)) {
-        CAlert::Show(this, tr("Invalid output folder path."), QString());
+    if (!CFolderChooser::CheckOutputFolder(this, dest)) {
         return;
     }
     m_job = CMonoToPolyJob();

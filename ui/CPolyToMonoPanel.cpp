@@ -55,7 +55,6 @@ CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
     auto* pAll = new QPushButton(tr("Add All"), this);
     auto* pRemove = new QPushButton(tr("Remove"), this);
     auto* pClear = new QPushButton(tr("Clear"), this);
-    auto* pDestSel = new QPushButton(tr("Choose..."), this);
     pAdd->setObjectName(QStringLiteral("SourceAdd"));
     pAll->setObjectName(QStringLiteral("SourceAll"));
     pRemove->setObjectName(QStringLiteral("SourceRemove"));
@@ -83,15 +82,8 @@ CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
     }
     pChannels->addStretch();
     pLayout->addLayout(pChannels);
-    auto* pDest = new QHBoxLayout;
-    pDest->addWidget(new QLabel(tr("Output folder"), this));
-    pDest->addWidget(m_editDestFolder, 1);
-    pDest->addWidget(pDestSel);
-    pLayout->addLayout(pDest);
-    auto* pConvert = new QHBoxLayout;
-    pConvert->addStretch();
-    pConvert->addWidget(m_buttonConvert);
-    pLayout->addLayout(pConvert);
+    QPushButton* pDestSel =
+        CFolderChooser::AddOutputRows(this, pLayout, m_editDestFolder, m_buttonConvert);
 
     connect(pAdd, &QPushButton::clicked, this, &CPolyToMonoPanel::OnButtonSourceAdd);
     connect(pAll, &QPushButton::clicked, this, &CPolyToMonoPanel::OnButtonSourceAll);
@@ -247,9 +239,7 @@ void CPolyToMonoPanel::OnButtonDestSel() {
 
 void CPolyToMonoPanel::OnButtonConvert() {
     const QString dest = m_editDestFolder->text();
-    std::error_code error;
-    if (dest.isEmpty() || !std::filesystem::exists(dest.toStdString(), error)) {
-        CAlert::Show(this, tr("Invalid output folder path."), QString());
+    if (!CFolderChooser::CheckOutputFolder(this, dest)) {
         return;
     }
     m_job = CPolyToMonoJob();
