@@ -9,6 +9,7 @@
 #include "CProgressWindow.h"
 #include "CSourceFileList.h"
 #include "CTargetFileList.h"
+#include "CTestKit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,35 +24,15 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
-
 namespace {
 
-// A PCM wave file: RIFF, fmt, data of frames × channels 16-bit samples.
+// A 16-bit PCM file whose samples are sparse zeros, so a long one is cheap.
 void WriteWave(const fs::path& path, uint16_t channels, uint32_t frames) {
-    auto le = [](std::string& bytes, uint32_t value, int width) {
-        for (int i = 0; i < width; ++i) {
-            bytes += char(value >> (8 * i));
-        }
-    };
     const uint32_t dataBytes = frames * channels * 2;
-    std::string bytes = "RIFF";
-    le(bytes, 36 + dataBytes, 4);
-    bytes += "WAVEfmt ";
-    le(bytes, 16, 4);
-    le(bytes, 1, 2);
-    le(bytes, channels, 2);
-    le(bytes, 48000, 4);
-    le(bytes, 48000 * channels * 2, 4);
-    le(bytes, channels * 2, 2);
-    le(bytes, 16, 2);
-    bytes += "data";
-    le(bytes, dataBytes, 4);
-    std::ofstream(path, std::ios::binary) << bytes;
-    fs::resize_file(path, bytes.size() + dataBytes); // samples: sparse zeros
+    const Bytes header = Wave(FmtBody(1, channels, 16, 48000), {}, {}, {}, dataBytes);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(header.data()), std::streamsize(header.size()));
+    fs::resize_file(path, header.size() + dataBytes);
 }
 
 // Answers the next alert with the button named answer and keeps its text.
@@ -81,10 +62,11 @@ private:
     QString m_strAnswer;
 };
 
-class CPanelTest : public testing::Test {
+class CPanelTest : public CTempFolderTest {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("kestrawave-ui-" + std::to_string(::getpid()));
+        CTempFolderTest::SetUp();
+        m_dir = m_pathFolder;
         fs::create_directories(m_dir / "in");
         fs::create_directories(m_dir / "out");
         m_main =
@@ -92,7 +74,7 @@ protected:
     }
     void TearDown() override {
         m_main.reset();
-        fs::remove_all(m_dir);
+        CTempFolderTest::TearDown();
     }
     QString Dir(const char* name) const { return QString::fromStdString((m_dir / name).string()); }
     template <typename T> T* Child(QWidget* pParent, const char* name) {
