@@ -322,15 +322,23 @@ uint32_t CBwfFile::ReadFile(void* buffer, uint32_t count) {
 
 uint32_t CBwfFile::WriteFile(const void* buffer, uint32_t count) {
     BWF_ASSERT(m_file.is_open());
-    const unsigned char* pByte = static_cast<const unsigned char*>(buffer);
-    for (uint32_t done = 0; done < count;) {
-        uint32_t piece = std::min(count - done, TRANSFER_PIECE);
-        if (!m_file.write(pByte + done, piece)) {
-            return 0;
-        }
-        done += piece;
-    }
-    return count;
+    return m_file.write(buffer, count) ? count : 0;
+}
+
+unsigned char* CBwfFile::BeginWriteFile(uint32_t count) {
+    BWF_ASSERT(m_file.is_open());
+    BWF_ASSERT(count <= WRITE_SPACE_MAX);
+    return static_cast<unsigned char*>(m_file.reserve(count));
+}
+
+void CBwfFile::SetWriteBuffer(uint32_t bytes) {
+    constexpr uint32_t most = 16u << 20;
+    m_file.setWriteBuffer(bytes < WRITE_SPACE_MAX ? WRITE_SPACE_MAX : (bytes > most ? most : bytes));
+}
+
+uint32_t CBwfFile::EndWriteFile(uint32_t count) {
+    BWF_ASSERT(m_file.is_open());
+    return m_file.commit(count) ? count : 0;
 }
 
 uint32_t CBwfFile::WriteFile(uint16_t value) {

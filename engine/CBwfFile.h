@@ -56,6 +56,8 @@ constexpr uint64_t NO_POINTER = ~uint64_t(0);
 
 // Largest piece of any bulk transfer.
 constexpr uint32_t TRANSFER_PIECE = 2048;
+// Largest room BeginWriteFile hands out.
+constexpr uint32_t WRITE_SPACE_MAX = 128 * 1024;
 
 class CBwfFile {
 public:
@@ -155,8 +157,20 @@ public:
     // Reads count bytes in one request: count, or 0 when fewer were left (the
     // error flags are then cleared and the position is at the end).
     uint32_t ReadFile(void* buffer, uint32_t count);
-    // Writes in pieces of TRANSFER_PIECE: count, or 0 when a piece failed.
+    // count, or 0 when the write failed.
     uint32_t WriteFile(const void* buffer, uint32_t count);
+    // Room for the file's next count bytes (count up to WRITE_SPACE_MAX), for
+    // a caller that would otherwise build them in a buffer of its own only
+    // to have them copied by WriteFile. EndWriteFile(count) then writes them:
+    // count, or 0 when the write failed. Nothing else may be done with the
+    // file in between. nullptr when the file cannot be written.
+    unsigned char* BeginWriteFile(uint32_t count);
+    uint32_t EndWriteFile(uint32_t count);
+    // Bytes gathered before a write goes to the file, behind the caller
+    // (256 KiB unless set; kept between WRITE_SPACE_MAX and 16 MiB). A file
+    // written alone at full speed gains from more; each open file holds
+    // twice this. Takes effect from the next file opened or created.
+    void SetWriteBuffer(uint32_t bytes);
     uint32_t WriteFile(uint16_t value); // 2, or 0
     uint32_t WriteFile(uint32_t value); // 4, or 0
     // Zero bytes written before the first failing piece.

@@ -2,6 +2,8 @@
 
 #include "CBwfWriteBehind.h"
 
+#include <cstring>
+#include <new>
 #include <limits>
 
 // Positions beyond 2 GiB go through std::fseek/std::ftell, whose offsets are
@@ -25,17 +27,16 @@ bool CBwfStream::open(const char* path, OPENMODE mode) {
     if (pFile == nullptr) {
         return false;
     }
-    std::unique_ptr<char[]> pBuffer(new (std::nothrow) char[BUFFER_SIZE]);
-    if (pBuffer != nullptr) {
-        std::setvbuf(pFile, pBuffer.get(), _IOFBF, BUFFER_SIZE);
-    }
+    // The buffering is this class's own; stdio only passes bytes through.
+    std::setvbuf(pFile, nullptr, _IONBF, 0);
     m_pFile = pFile;
-    m_pBuffer = std::move(pBuffer);
     m_isFail = m_isEof = m_isWriteError = false;
     m_isWritable = mode != OPEN_READ;
     m_lastOp = LASTOP_NONE;
     m_gcount = 0;
-    if (mode == OPEN_UPDATE && std::fseek(m_pFile, 0, SEEK_END) != 0) {
+    DropBuffer();
+    m_osPosition = 0;
+    if (mode == OPEN_UPDATE && !SeekThrough(0, SEEK_END)) {
         m_isFail = true;
     }
     return true;
@@ -53,6 +54,7 @@ bool CBwfStream::close() {
     }
     m_pFile = nullptr;
     m_pBuffer.reset();
+    DropBuffer();
     m_lastOp = LASTOP_NONE;
     return isOk;
 }
@@ -65,13 +67,44 @@ void CBwfStream::Settle() {
 }
 
 void CBwfStream::SwitchTo(LASTOP op) {
-    if (m_lastOp != LASTOP_NONE && m_lastOp != op) {
+    if (m_lastOp == LASTOP_READ && op == LASTOP_WRITE && Unread() != 0) {
+        // The file is ahead of the reader by the unread bytes: step back.
+        if (!SeekThrough(-int64_t(Unread()), SEEK_CUR)) {
+            m_isFail = true;
+        }
+    } else if (m_lastOp != LASTOP_NONE && m_lastOp != op) {
         // A zero move is what stdio asks for between reading and writing.
         if (std::fseek(m_pFile, 0, SEEK_CUR) != 0) {
             m_isFail = true;
         }
     }
+    if (op == LASTOP_WRITE) {
+        DropBuffer();
+        m_osPosition = -1;
+    }
     m_lastOp = op;
+}
+
+bool CBwfStream::SeekThrough(int64_t offset, int whence) {
+    DropBuffer();
+    if (std::fseek(m_pFile, static_cast<long>(offset), whence) != 0) {
+        m_osPosition = -1;
+        return false;
+    }
+    m_osPosition = whence == SEEK_SET ? offset : -1;
+    return true;
+}
+
+bool CBwfStream::ReadThrough(char* buffer, std::size_t n, std::size_t& got) {
+    got = std::fread(buffer, 1, n, m_pFile);
+    if (m_osPosition >= 0) {
+        m_osPosition += int64_t(got);
+    }
+    if (got < n) {
+        std::clearerr(m_pFile);
+        return false;
+    }
+    return true;
 }
 
 std::size_t CBwfStream::read(void* buffer, std::size_t n) {
@@ -85,16 +118,49 @@ std::size_t CBwfStream::read(void* buffer, std::size_t n) {
     if (m_isFail) {
         return 0;
     }
-    m_gcount = n == 0 ? 0 : std::fread(buffer, 1, n, m_pFile);
+    char* pOut = static_cast<char*>(buffer);
+    bool isShort = false;
+    while (m_gcount < n && !isShort) {
+        std::size_t want = n - m_gcount;
+        if (Unread() != 0) {
+            std::size_t piece = want < Unread() ? want : Unread();
+            std::memcpy(pOut + m_gcount, m_pBuffer.get() + m_readPos, piece);
+            m_readPos += piece;
+            m_gcount += piece;
+            continue;
+        }
+        std::size_t got = 0;
+        if (want >= DIRECT_READ) {
+            DropBuffer();
+            isShort = !ReadThrough(pOut + m_gcount, want, got);
+            m_gcount += got;
+            continue;
+        }
+        if (m_pBuffer == nullptr) {
+            m_pBuffer.reset(new (std::nothrow) char[BUFFER_SIZE]);
+            if (m_pBuffer == nullptr) {
+                isShort = !ReadThrough(pOut + m_gcount, want, got);
+                m_gcount += got;
+                continue;
+            }
+        }
+        isShort = !ReadThrough(m_pBuffer.get(), BUFFER_SIZE, got);
+        m_readPos = 0;
+        m_readEnd = got;
+        isShort = isShort && got < want;
+        std::size_t piece = want < got ? want : got;
+        std::memcpy(pOut + m_gcount, m_pBuffer.get(), piece);
+        m_readPos = piece;
+        m_gcount += piece;
+    }
     if (m_gcount < n) {
         m_isEof = true;
         m_isFail = true;
-        std::clearerr(m_pFile);
     }
     return m_gcount;
 }
 
-bool CBwfStream::write(const void* buffer, std::size_t n) {
+bool CBwfStream::BeginWrite() {
     if (m_pFile == nullptr || m_isFail || !m_isWritable) {
         m_isFail = true;
         m_isWriteError = m_isWriteError || m_pFile != nullptr;
@@ -104,11 +170,22 @@ bool CBwfStream::write(const void* buffer, std::size_t n) {
     if (m_isFail) {
         return false;
     }
+    if (m_pWriteBehind == nullptr) {
+        // Without memory for it, writes go to the file directly.
+        try {
+            m_pWriteBehind.reset(new CBwfWriteBehind(m_pFile, m_writeBufferSize));
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    return true;
+}
+
+bool CBwfStream::write(const void* buffer, std::size_t n) {
+    if (!BeginWrite()) {
+        return false;
+    }
     if (n == 0) {
         return true;
-    }
-    if (m_pWriteBehind == nullptr) {
-        m_pWriteBehind.reset(new (std::nothrow) CBwfWriteBehind(m_pFile));
     }
     bool isOk = m_pWriteBehind != nullptr ? m_pWriteBehind->Append(buffer, n)
                                           : std::fwrite(buffer, 1, n, m_pFile) == n;
@@ -116,6 +193,28 @@ bool CBwfStream::write(const void* buffer, std::size_t n) {
         m_isFail = true;
         m_isWriteError = true;
         std::clearerr(m_pFile);
+        return false;
+    }
+    return true;
+}
+
+void* CBwfStream::reserve(std::size_t n) {
+    if (!BeginWrite()) {
+        return nullptr;
+    }
+    if (m_pWriteBehind == nullptr || n > m_pWriteBehind->GetBufferSize()) {
+        m_isFail = true;
+        m_isWriteError = true;
+        return nullptr;
+    }
+    return m_pWriteBehind->Reserve(n);
+}
+
+bool CBwfStream::commit(std::size_t n) {
+    if (m_pFile == nullptr || m_pWriteBehind == nullptr || m_isFail ||
+        !m_pWriteBehind->Commit(n)) {
+        m_isFail = true;
+        m_isWriteError = m_isWriteError || m_pFile != nullptr;
         return false;
     }
     return true;
@@ -130,8 +229,14 @@ bool CBwfStream::seekg(int64_t offset, SEEKDIR dir) {
     if (m_isFail) {
         return false;
     }
-    int whence =
-        dir == SEEK_FROM_BEGIN ? SEEK_SET : (dir == SEEK_FROM_CURRENT ? SEEK_CUR : SEEK_END);
+    if (dir == SEEK_FROM_END) {
+        if (!SeekThrough(offset, SEEK_END)) {
+            m_isFail = true;
+            return false;
+        }
+        m_lastOp = LASTOP_NONE;
+        return true;
+    }
     if (dir == SEEK_FROM_CURRENT) {
         // Resolve relative moves here so that a target before the start
         // fails the same way on every C library.
@@ -142,10 +247,19 @@ bool CBwfStream::seekg(int64_t offset, SEEKDIR dir) {
             return false;
         }
         offset += position;
-        whence = SEEK_SET;
     }
-    if ((whence == SEEK_SET && offset < 0) ||
-        std::fseek(m_pFile, static_cast<long>(offset), whence) != 0) {
+    if (offset < 0) {
+        m_isFail = true;
+        return false;
+    }
+    // A move within the bytes just read needs no system call; chunk walks
+    // make many of them.
+    if (m_lastOp == LASTOP_READ && m_osPosition >= 0 && offset <= m_osPosition &&
+        m_osPosition - offset <= int64_t(m_readEnd)) {
+        m_readPos = m_readEnd - std::size_t(m_osPosition - offset);
+        return true;
+    }
+    if (!SeekThrough(offset, SEEK_SET)) {
         m_isFail = true;
         return false;
     }
@@ -161,12 +275,15 @@ int64_t CBwfStream::tellg() {
     if (m_isFail) {
         return -1;
     }
-    long position = std::ftell(m_pFile);
-    if (position < 0) {
-        m_isFail = true;
-        return -1;
+    if (m_osPosition < 0) {
+        long position = std::ftell(m_pFile);
+        if (position < 0) {
+            m_isFail = true;
+            return -1;
+        }
+        m_osPosition = position;
     }
-    return position;
+    return m_osPosition - int64_t(Unread());
 }
 
 void CBwfStream::flush() {

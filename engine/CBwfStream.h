@@ -9,18 +9,23 @@ class CBwfWriteBehind;
 // The byte stream under a CBwfFile: one file, one position shared by reading
 // and writing, and the sticky failure and end-of-file flags of a C++ stream
 // (a failed read, write or move makes every later move, read and write do
-// nothing until clear()). It sits on a C stdio stream with a large buffer so
-// that the engine's 2048-byte pieces do not each become a system call, which
-// a std::fstream of the usual libraries cannot promise for writes. Writes
-// go out behind the caller (CBwfWriteBehind); any other operation first
-// waits until they are in the file.
+// nothing until clear()). It sits on an unbuffered C stdio stream and does
+// its own buffering, so that the engine's small pieces do not each become a
+// system call while large reads and writes move the bytes only once: a read
+// of at least DIRECT_READ bytes goes straight into the caller's memory, and
+// writes go out behind the caller (CBwfWriteBehind); any other operation
+// first waits until they are in the file.
 class CBwfStream {
 public:
     enum OPENMODE { OPEN_READ, OPEN_UPDATE, OPEN_CREATE };
     enum SEEKDIR { SEEK_FROM_BEGIN, SEEK_FROM_CURRENT, SEEK_FROM_END };
 
-    // Bytes of stdio buffer per open stream.
+    // Bytes of read buffer per open stream, taken at the first small read.
     static constexpr std::size_t BUFFER_SIZE = 256 * 1024;
+    // A read this large bypasses the read buffer when the buffer is spent.
+    static constexpr std::size_t DIRECT_READ = 32 * 1024;
+    // Bytes of each of the two write buffers, unless set otherwise.
+    static constexpr std::size_t WRITE_BUFFER_SIZE = 256 * 1024;
 
     CBwfStream();
     ~CBwfStream();
@@ -42,6 +47,12 @@ public:
     std::size_t read(void* buffer, std::size_t n);
     // Writes n bytes; a short write sets the failure flag.
     bool write(const void* buffer, std::size_t n);
+    // write() without the copy: room for the next n bytes (n up to the
+    // write buffer's size), written by commit(n), which must
+    // follow before any other operation. nullptr, with the failure flag set,
+    // when the stream cannot be written.
+    void* reserve(std::size_t n);
+    bool commit(std::size_t n);
     // Clears the end-of-file flag, then moves unless the stream has failed.
     // A move before the start of the file sets the failure flag. Moving past
     // the end is allowed; the next read there fails.
@@ -49,6 +60,9 @@ public:
     // Current position, or -1 when the stream has failed.
     int64_t tellg();
     void flush();
+    // Bytes gathered before they are handed to the writing thread; takes
+    // effect from the first write after the next open().
+    void setWriteBuffer(std::size_t size) { m_writeBufferSize = size; }
 
     bool fail() const { return m_isFail; }
     bool eof() const { return m_isEof; }
@@ -60,18 +74,35 @@ public:
 private:
     enum LASTOP { LASTOP_NONE, LASTOP_READ, LASTOP_WRITE };
 
-    // stdio needs a move or flush between a read and a write on one stream.
+    // stdio needs a move or flush between a read and a write on one stream;
+    // a write also gives back the read-ahead bytes of the read buffer.
     void SwitchTo(LASTOP op);
     // Puts the bytes written behind the caller into the file.
     void Settle();
+    // The checks and switch every write starts with; false when the stream
+    // cannot be written.
+    bool BeginWrite();
+    // Reads from the file at its own position; false on a short read.
+    bool ReadThrough(char* buffer, std::size_t n, std::size_t& got);
+    std::size_t Unread() const { return m_readEnd - m_readPos; }
+    void DropBuffer() { m_readPos = m_readEnd = 0; }
+    // Moves the file itself; the read buffer is dropped.
+    bool SeekThrough(int64_t offset, int whence);
 
     std::FILE* m_pFile = nullptr;
+    // The read buffer holds the bytes just before the file's own position
+    // m_osPosition (-1: not known until asked), of which those from
+    // m_readPos on are still to be read.
     std::unique_ptr<char[]> m_pBuffer;
+    std::size_t m_readPos = 0;
+    std::size_t m_readEnd = 0;
+    int64_t m_osPosition = -1;
     std::unique_ptr<CBwfWriteBehind> m_pWriteBehind;
     bool m_isFail = false;
     bool m_isEof = false;
     bool m_isWriteError = false;
     bool m_isWritable = false;
+    std::size_t m_writeBufferSize = WRITE_BUFFER_SIZE;
     LASTOP m_lastOp = LASTOP_NONE;
     std::size_t m_gcount = 0;
 };

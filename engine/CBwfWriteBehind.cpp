@@ -2,8 +2,9 @@
 
 #include <cstring>
 
-CBwfWriteBehind::CBwfWriteBehind(std::FILE* pFile)
-    : m_pFile(pFile), m_pGather(new char[BUFFER_SIZE]), m_pWriting(new char[BUFFER_SIZE]) {}
+CBwfWriteBehind::CBwfWriteBehind(std::FILE* pFile, std::size_t bufferSize)
+    : m_pFile(pFile), m_bufferSize(bufferSize), m_pGather(new char[bufferSize]),
+      m_pWriting(new char[bufferSize]) {}
 
 CBwfWriteBehind::~CBwfWriteBehind() {
     Drain();
@@ -28,7 +29,9 @@ void CBwfWriteBehind::Run() {
         lock.unlock();
         bool isOk = std::fwrite(m_pWriting.get(), 1, size, m_pFile) == size;
         lock.lock();
-        m_isFailed = m_isFailed || !isOk;
+        if (!isOk) {
+            m_isFailed = true;
+        }
         m_isBusy = false;
         m_cond.notify_all();
     }
@@ -54,18 +57,33 @@ void CBwfWriteBehind::Submit() {
 bool CBwfWriteBehind::Append(const void* data, std::size_t count) {
     const char* pByte = static_cast<const char*>(data);
     while (count != 0) {
-        std::size_t room = BUFFER_SIZE - m_fill;
+        std::size_t room = m_bufferSize - m_fill;
         std::size_t piece = count < room ? count : room;
         std::memcpy(m_pGather.get() + m_fill, pByte, piece);
         m_fill += piece;
         pByte += piece;
         count -= piece;
-        if (m_fill == BUFFER_SIZE) {
+        if (m_fill == m_bufferSize) {
             Submit();
         }
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return !m_isFailed;
+    // The gathering above is the caller's alone; only a hand-over locks.
+    return !m_isFailed.load(std::memory_order_relaxed);
+}
+
+char* CBwfWriteBehind::Reserve(std::size_t count) {
+    if (m_bufferSize - m_fill < count) {
+        Submit();
+    }
+    return m_pGather.get() + m_fill;
+}
+
+bool CBwfWriteBehind::Commit(std::size_t count) {
+    m_fill += count;
+    if (m_fill == m_bufferSize) {
+        Submit();
+    }
+    return !m_isFailed.load(std::memory_order_relaxed);
 }
 
 bool CBwfWriteBehind::Drain() {
@@ -73,7 +91,9 @@ bool CBwfWriteBehind::Drain() {
     WaitIdle(lock);
     if (m_fill != 0) {
         // The rest is small: written here rather than handed over.
-        m_isFailed = m_isFailed || std::fwrite(m_pGather.get(), 1, m_fill, m_pFile) != m_fill;
+        if (std::fwrite(m_pGather.get(), 1, m_fill, m_pFile) != m_fill) {
+            m_isFailed = true;
+        }
         m_fill = 0;
     }
     return !m_isFailed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdio>
@@ -15,19 +16,24 @@
 // failure is reported).
 class CBwfWriteBehind {
 public:
-    static constexpr std::size_t BUFFER_SIZE = 256 * 1024;
-
-    explicit CBwfWriteBehind(std::FILE* pFile);
+    // bufferSize: bytes gathered before a hand-over; two buffers are held.
+    CBwfWriteBehind(std::FILE* pFile, std::size_t bufferSize);
     ~CBwfWriteBehind();
     CBwfWriteBehind(const CBwfWriteBehind&) = delete;
     CBwfWriteBehind& operator=(const CBwfWriteBehind&) = delete;
 
     // False once any write has failed.
     bool Append(const void* data, std::size_t count);
+    // Room for the next count bytes (count up to the buffer size) in the buffer
+    // being gathered, which Commit(count) then counts in; false from Commit
+    // once any write has failed.
+    char* Reserve(std::size_t count);
+    bool Commit(std::size_t count);
     // Writes what is gathered and waits for the thread; false once any write
     // has failed.
     bool Drain();
     bool IsEmpty() const { return m_fill == 0 && !m_isBusy; }
+    std::size_t GetBufferSize() const { return m_bufferSize; }
 
 private:
     void Run();
@@ -36,14 +42,15 @@ private:
     void WaitIdle(std::unique_lock<std::mutex>& lock);
 
     std::FILE* m_pFile;
+    const std::size_t m_bufferSize;
     std::unique_ptr<char[]> m_pGather;
     std::unique_ptr<char[]> m_pWriting;
     std::size_t m_fill = 0;
     std::size_t m_writingSize = 0;
     std::mutex m_mutex;
     std::condition_variable m_cond;
-    bool m_isBusy = false; // the thread holds m_pWriting
+    std::atomic<bool> m_isBusy{false}; // the thread holds m_pWriting
     bool m_isStop = false;
-    bool m_isFailed = false;
+    std::atomic<bool> m_isFailed{false};
     std::thread m_thread;
 };

@@ -15,11 +15,15 @@ namespace {
 constexpr uint64_t MONO_SAMPLE_START = 32768;
 constexpr uint64_t PAD_LIMIT = MONO_SAMPLE_START - 9;
 
+// Bytes of the poly file's samples read at a time (whole frames of it).
+constexpr uint32_t SAMPLE_BLOCK = 64 * 1024;
+// Bytes of frames taken apart at a time.
+constexpr uint32_t GATHER_RUN = 16 * 1024;
+
 struct OUTFILE {
     CBwfFile file;
-    unsigned char block[TRANSFER_PIECE + SampleCopy::SLACK];
-    uint32_t fill = 0;
     uint32_t offset = 0; // of the channel's sample within a frame
+    unsigned char* pSpace = nullptr; // the block's samples in the file's write buffer
     uint64_t dataStart = 0;
     int number = 0;
     std::string strPath;
@@ -56,7 +60,6 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
     const CWaveFormat& format = m_source.m_format;
     const uint32_t width = format.m_bytesPerSample;
     const uint32_t frameBytes = uint32_t(format.m_channels) * width;
-    const uint32_t readBytes = frameBytes * (TRANSFER_PIECE / frameBytes);
     const uint64_t dataPointer = m_source.m_dataPointer;
     CBwfFile& source = m_source.m_file;
 
@@ -114,7 +117,11 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
         out.dataStart = out.file.GetFilePointer();
     }
 
-    unsigned char in[TRANSFER_PIECE + SampleCopy::SLACK];
+    // Large blocks: the poly file is read straight into them, and each
+    // channel's samples are gathered straight into its file's write buffer.
+    const uint32_t readBytes = frameBytes * (SAMPLE_BLOCK / frameBytes);
+    const uint32_t framesPerRun = (GATHER_RUN + frameBytes - 1) / frameBytes;
+    std::unique_ptr<unsigned char[]> in(new unsigned char[readBytes + frameBytes]);
     uint64_t remaining = m_source.m_dataAvailable;
     uint64_t done = 0;
     source.SetFilePointer(dataPointer);
@@ -124,31 +131,33 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
             return JOBRESULT_CANCELLED;
         }
         uint32_t length = remaining < readBytes ? uint32_t(remaining) : readBytes;
-        if (source.ReadFile(in, length) != length) {
+        if (source.ReadFile(in.get(), length) != length) {
             return fail(cannotRead);
         }
         uint32_t frames = (length + frameBytes - 1) / frameBytes;
         if (length % frameBytes != 0) {
             // The missing bytes of a last, partial frame read as zero.
-            std::memset(in + length, 0, frameBytes - length % frameBytes);
+            std::memset(in.get() + length, 0, frameBytes - length % frameBytes);
+        }
+        const uint32_t samples = frames * width;
+        for (std::size_t k = 0; k < count; ++k) {
+            outs[k].pSpace = outs[k].file.BeginWriteFile(samples + SampleCopy::SLACK);
+            if (outs[k].pSpace == nullptr) {
+                return cannotWrite(outs[k]);
+            }
+        }
+        // In runs of frames that stay in the processor's cache while every
+        // channel is taken out of them.
+        for (uint32_t first = 0; first < frames; first += framesPerRun) {
+            uint32_t run = frames - first < framesPerRun ? frames - first : framesPerRun;
+            for (std::size_t k = 0; k < count; ++k) {
+                SampleCopy::Gather(in.get() + first * frameBytes + outs[k].offset, frameBytes,
+                                   outs[k].pSpace + first * width, run, width);
+            }
         }
         for (std::size_t k = 0; k < count; ++k) {
-            OUTFILE& out = outs[k];
-            uint32_t frame = 0;
-            while (frame < frames) {
-                uint32_t room = (TRANSFER_PIECE - out.fill) / width;
-                if (room == 0) {
-                    if (out.file.WriteFile(out.block, out.fill) != out.fill) {
-                        return cannotWrite(out);
-                    }
-                    out.fill = 0;
-                    continue;
-                }
-                uint32_t run = frames - frame < room ? frames - frame : room;
-                SampleCopy::Gather(in + frame * frameBytes + out.offset, frameBytes,
-                                   out.block + out.fill, run, width);
-                out.fill += run * width;
-                frame += run;
+            if (outs[k].file.EndWriteFile(samples) != samples) {
+                return cannotWrite(outs[k]);
             }
         }
         remaining -= length;
@@ -165,9 +174,6 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
     for (std::size_t k = 0; k < count; ++k) {
         OUTFILE& out = outs[k];
         CBwfFile& mono = out.file;
-        if (out.fill != 0 && mono.WriteFile(out.block, out.fill) != out.fill) {
-            return cannotWrite(out);
-        }
         uint64_t end = mono.GetFilePointer();
         uint64_t samples = end - out.dataStart;
         uint32_t zeros = uint32_t((TRANSFER_PIECE - samples % TRANSFER_PIECE) % TRANSFER_PIECE);

@@ -45,47 +45,72 @@ inline void Gather(const unsigned char* in, uint32_t inStride, unsigned char* ou
     }
 }
 
-template <uint32_t WIDTH, bool IS_EXACT>
-inline void ScatterFixed(const unsigned char* in, unsigned char* out, uint32_t outStride,
-                         uint32_t count) {
+template <uint32_t WIDTH, int CHANNELS>
+inline void InterleaveFixed(const unsigned char* const* in, uint32_t first, uint32_t count,
+                            unsigned char* out) {
+    const unsigned char* pIn[CHANNELS];
+    for (int n = 0; n < CHANNELS; ++n) {
+        pIn[n] = in[n] + first * WIDTH;
+    }
+    // Frame by frame: the output is written once, front to back; the spare
+    // byte of a 24-bit move lands on the next sample, written after it.
+    for (uint32_t i = 0; i < count; ++i, out += CHANNELS * WIDTH) {
 #pragma GCC unroll 8
-    for (uint32_t i = 0; i < count; ++i, in += WIDTH, out += outStride) {
-        if (IS_EXACT) {
-            std::memcpy(out, in, WIDTH);
-        } else {
-            Move<WIDTH>(out, in);
+        for (int n = 0; n < CHANNELS; ++n) {
+            Move<WIDTH>(out + n * WIDTH, pIn[n] + i * WIDTH);
+        }
+    }
+}
+
+template <uint32_t WIDTH>
+inline void InterleaveWidth(const unsigned char* const* in, int channels, uint32_t first,
+                            uint32_t count, unsigned char* out) {
+    switch (channels) {
+    case 1:
+        return InterleaveFixed<WIDTH, 1>(in, first, count, out);
+    case 2:
+        return InterleaveFixed<WIDTH, 2>(in, first, count, out);
+    case 3:
+        return InterleaveFixed<WIDTH, 3>(in, first, count, out);
+    case 4:
+        return InterleaveFixed<WIDTH, 4>(in, first, count, out);
+    case 5:
+        return InterleaveFixed<WIDTH, 5>(in, first, count, out);
+    case 6:
+        return InterleaveFixed<WIDTH, 6>(in, first, count, out);
+    case 7:
+        return InterleaveFixed<WIDTH, 7>(in, first, count, out);
+    case 8:
+        return InterleaveFixed<WIDTH, 8>(in, first, count, out);
+    default:
+        break;
+    }
+    const uint32_t frameBytes = uint32_t(channels) * WIDTH;
+    for (uint32_t i = 0; i < count; ++i) {
+        for (int n = 0; n < channels; ++n) {
+            std::memcpy(out + i * frameBytes + n * WIDTH, in[n] + (first + i) * WIDTH, WIDTH);
         }
     }
 }
 
 // Frames first to first + count - 1 of the packed channels in[0..channels-1],
-// interleaved into out in channel order. Channel by channel: the spare byte
-// a 24-bit move leaves lands on the next channel's sample, written after it;
-// the last channel of a frame is moved exactly.
+// interleaved into out in channel order.
 inline void Interleave(const unsigned char* const* in, int channels, uint32_t first, uint32_t count,
                        uint32_t width, unsigned char* out) {
+    switch (width) {
+    case 2:
+        return InterleaveWidth<2>(in, channels, first, count, out);
+    case 3:
+        return InterleaveWidth<3>(in, channels, first, count, out);
+    case 4:
+        return InterleaveWidth<4>(in, channels, first, count, out);
+    default:
+        break;
+    }
     const uint32_t frameBytes = uint32_t(channels) * width;
     for (int n = 0; n < channels; ++n) {
-        const unsigned char* pIn = in[n] + first * width;
-        unsigned char* pOut = out + n * width;
-        switch (width) {
-        case 2:
-            ScatterFixed<2, true>(pIn, pOut, frameBytes, count);
-            break;
-        case 3:
-            if (n + 1 < channels) {
-                ScatterFixed<3, false>(pIn, pOut, frameBytes, count);
-            } else {
-                ScatterFixed<3, true>(pIn, pOut, frameBytes, count);
-            }
-            break;
-        case 4:
-            ScatterFixed<4, true>(pIn, pOut, frameBytes, count);
-            break;
-        default:
-            for (uint32_t i = 0; i < count; ++i) {
-                std::memcpy(pOut + i * frameBytes, pIn + i * width, width);
-            }
+        for (uint32_t i = 0; i < count; ++i) {
+            std::memcpy(out + n * width + i * frameBytes, in[n] + (first + i) * width, width);
         }
     }
 }
