@@ -167,9 +167,9 @@ public:
     unsigned char* BeginWriteFile(uint32_t count);
     uint32_t EndWriteFile(uint32_t count);
     // Bytes gathered before a write goes to the file, behind the caller
-    // (256 KiB unless set; kept between WRITE_SPACE_MAX and 16 MiB). A file
+    // (128 KiB unless set; kept between WRITE_SPACE_MAX and 16 MiB). A file
     // written alone at full speed gains from more; each open file holds
-    // twice this. Takes effect from the next file opened or created.
+    // four times this. Takes effect from the next file opened or created.
     void SetWriteBuffer(uint32_t bytes);
     uint32_t WriteFile(uint16_t value); // 2, or 0
     uint32_t WriteFile(uint32_t value); // 4, or 0

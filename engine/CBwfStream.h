@@ -24,8 +24,8 @@ public:
     static constexpr std::size_t BUFFER_SIZE = 256 * 1024;
     // A read this large bypasses the read buffer when the buffer is spent.
     static constexpr std::size_t DIRECT_READ = 32 * 1024;
-    // Bytes of each of the two write buffers, unless set otherwise.
-    static constexpr std::size_t WRITE_BUFFER_SIZE = 256 * 1024;
+    // Bytes of each write buffer, unless set otherwise.
+    static constexpr std::size_t WRITE_BUFFER_SIZE = 128 * 1024;
 
     CBwfStream();
     ~CBwfStream();

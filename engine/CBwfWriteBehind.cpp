@@ -3,8 +3,11 @@
 #include <cstring>
 
 CBwfWriteBehind::CBwfWriteBehind(std::FILE* pFile, std::size_t bufferSize)
-    : m_pFile(pFile), m_bufferSize(bufferSize), m_pGather(new char[bufferSize]),
-      m_pWriting(new char[bufferSize]) {}
+    : m_pFile(pFile), m_bufferSize(bufferSize) {
+    for (std::unique_ptr<char[]>& pBuffer : m_pBuffer) {
+        pBuffer.reset(new char[bufferSize]);
+    }
+}
 
 CBwfWriteBehind::~CBwfWriteBehind() {
     Drain();
@@ -13,7 +16,7 @@ CBwfWriteBehind::~CBwfWriteBehind() {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_isStop = true;
         }
-        m_cond.notify_all();
+        m_queuedCond.notify_one();
         m_thread.join();
     }
 }
@@ -21,37 +24,36 @@ CBwfWriteBehind::~CBwfWriteBehind() {
 void CBwfWriteBehind::Run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_cond.wait(lock, [this] { return m_isBusy || m_isStop; });
-        if (!m_isBusy) {
+        m_queuedCond.wait(lock, [this] { return m_queued != 0 || m_isStop; });
+        if (m_queued == 0) {
             return;
         }
-        std::size_t size = m_writingSize;
+        const int index = m_next;
+        const std::size_t size = m_size[index];
         lock.unlock();
-        bool isOk = std::fwrite(m_pWriting.get(), 1, size, m_pFile) == size;
+        bool isOk = std::fwrite(m_pBuffer[index].get(), 1, size, m_pFile) == size;
         lock.lock();
         if (!isOk) {
             m_isFailed = true;
         }
-        m_isBusy = false;
-        m_cond.notify_all();
+        m_next = (index + 1) % BUFFER_COUNT;
+        --m_queued;
+        m_doneCond.notify_one();
     }
-}
-
-void CBwfWriteBehind::WaitIdle(std::unique_lock<std::mutex>& lock) {
-    m_cond.wait(lock, [this] { return !m_isBusy; });
 }
 
 void CBwfWriteBehind::Submit() {
     std::unique_lock<std::mutex> lock(m_mutex);
-    WaitIdle(lock);
-    std::swap(m_pGather, m_pWriting);
-    m_writingSize = m_fill;
+    m_size[m_gather] = m_fill;
+    ++m_queued;
+    m_gather = (m_gather + 1) % BUFFER_COUNT;
     m_fill = 0;
-    m_isBusy = true;
     if (!m_thread.joinable()) {
         m_thread = std::thread(&CBwfWriteBehind::Run, this);
     }
-    m_cond.notify_all();
+    m_queuedCond.notify_one();
+    // The next buffer is free once every buffer but the one to fill is.
+    m_doneCond.wait(lock, [this] { return m_queued < BUFFER_COUNT; });
 }
 
 bool CBwfWriteBehind::Append(const void* data, std::size_t count) {
@@ -59,7 +61,7 @@ bool CBwfWriteBehind::Append(const void* data, std::size_t count) {
     while (count != 0) {
         std::size_t room = m_bufferSize - m_fill;
         std::size_t piece = count < room ? count : room;
-        std::memcpy(m_pGather.get() + m_fill, pByte, piece);
+        std::memcpy(m_pBuffer[m_gather].get() + m_fill, pByte, piece);
         m_fill += piece;
         pByte += piece;
         count -= piece;
@@ -75,7 +77,7 @@ char* CBwfWriteBehind::Reserve(std::size_t count) {
     if (m_bufferSize - m_fill < count) {
         Submit();
     }
-    return m_pGather.get() + m_fill;
+    return m_pBuffer[m_gather].get() + m_fill;
 }
 
 bool CBwfWriteBehind::Commit(std::size_t count) {
@@ -88,10 +90,10 @@ bool CBwfWriteBehind::Commit(std::size_t count) {
 
 bool CBwfWriteBehind::Drain() {
     std::unique_lock<std::mutex> lock(m_mutex);
-    WaitIdle(lock);
+    m_doneCond.wait(lock, [this] { return m_queued == 0; });
     if (m_fill != 0) {
         // The rest is small: written here rather than handed over.
-        if (std::fwrite(m_pGather.get(), 1, m_fill, m_pFile) != m_fill) {
+        if (std::fwrite(m_pBuffer[m_gather].get(), 1, m_fill, m_pFile) != m_fill) {
             m_isFailed = true;
         }
         m_fill = 0;

@@ -8,15 +8,19 @@
 #include <mutex>
 #include <thread>
 
-// Writes behind the caller: bytes are gathered in one buffer while a thread
-// of this object writes the previous, full one to the file. A conversion
-// then reads and rearranges samples on one core while the system copies the
-// written ones into the file on the other. The caller sees the file only
-// through Drain(): every byte appended before it is then in the file (or a
-// failure is reported).
+// Writes behind the caller: bytes are gathered in one buffer of a small ring
+// while a thread of this object writes the full ones before it to the file,
+// in order. A conversion then reads and rearranges samples on one core while
+// the system copies the written ones into the file on the other; the ring
+// lets either side run ahead for a while when the other stalls. The caller
+// sees the file only through Drain(): every byte appended before it is then
+// in the file (or a failure is reported).
 class CBwfWriteBehind {
 public:
-    // bufferSize: bytes gathered before a hand-over; two buffers are held.
+    static constexpr int BUFFER_COUNT = 4;
+
+    // bufferSize: bytes gathered before a hand-over; BUFFER_COUNT buffers
+    // of it are held.
     CBwfWriteBehind(std::FILE* pFile, std::size_t bufferSize);
     ~CBwfWriteBehind();
     CBwfWriteBehind(const CBwfWriteBehind&) = delete;
@@ -32,24 +36,26 @@ public:
     // Writes what is gathered and waits for the thread; false once any write
     // has failed.
     bool Drain();
-    bool IsEmpty() const { return m_fill == 0 && !m_isBusy; }
+    bool IsEmpty() const { return m_fill == 0 && m_queued == 0; }
     std::size_t GetBufferSize() const { return m_bufferSize; }
 
 private:
     void Run();
-    // Hands the gathered buffer to the thread, after the one before it.
+    // Queues the gathered buffer for the thread and gathers into the next,
+    // once the thread has written it.
     void Submit();
-    void WaitIdle(std::unique_lock<std::mutex>& lock);
 
     std::FILE* m_pFile;
     const std::size_t m_bufferSize;
-    std::unique_ptr<char[]> m_pGather;
-    std::unique_ptr<char[]> m_pWriting;
+    std::unique_ptr<char[]> m_pBuffer[BUFFER_COUNT];
+    std::size_t m_size[BUFFER_COUNT] = {}; // bytes queued in each buffer
+    int m_gather = 0;                      // the buffer the caller fills
     std::size_t m_fill = 0;
-    std::size_t m_writingSize = 0;
+    int m_next = 0; // the next buffer the thread writes
     std::mutex m_mutex;
-    std::condition_variable m_cond;
-    std::atomic<bool> m_isBusy{false}; // the thread holds m_pWriting
+    std::condition_variable m_queuedCond; // the thread waits for work
+    std::condition_variable m_doneCond;   // the caller waits for room
+    std::atomic<int> m_queued{0};         // buffers handed to the thread
     bool m_isStop = false;
     std::atomic<bool> m_isFailed{false};
     std::thread m_thread;

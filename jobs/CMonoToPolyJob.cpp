@@ -19,7 +19,7 @@ constexpr int MAX_CHANNELS = 8;
 // Bytes of each channel read at a time (whole samples of it).
 constexpr uint32_t SAMPLE_BLOCK = 64 * 1024;
 // Bytes gathered before each write to the poly file.
-constexpr uint32_t POLY_WRITE_BUFFER = 1024 * 1024;
+constexpr uint32_t POLY_WRITE_BUFFER = 256 * 1024;
 // Bytes of interleaved frames laid out at a time.
 constexpr uint32_t INTERLEAVE_RUN = 16 * 1024;
 

@@ -74,3 +74,66 @@ TEST_F(CStreamTest, CopiesStopAtTheEndOfTheSourceAndAtAFailedWrite) {
     EXPECT_EQ(Slice(Read(source), 44, 120),
               Slice(samples, 10, 5) + Slice(samples, 5, 15) + Bytes(100));
 }
+
+// Small reads go through the stream's buffer, large ones straight into the
+// caller's memory, writes behind the caller or into room it hands out: the
+// file keeps one position through any mix of them.
+TEST_F(CStreamTest, BufferedDirectAndHandedOutTransfersKeepOnePosition) {
+    const Bytes original = Pattern(600000, 3);
+    const std::string path = Write("big.wav", original);
+    Bytes expected = original;
+    CBwfFile file;
+    file.SetWriteBuffer(1); // the least: hand-overs happen within this test
+    ASSERT_TRUE(file.OpenFile(path.c_str(), false));
+    Bytes small(100), large(100000);
+
+    EXPECT_EQ(file.SetFilePointer(10), 10u);
+    EXPECT_EQ(file.ReadFile(small.data(), 100), 100u);
+    EXPECT_EQ(small, Slice(original, 10, 100));
+    EXPECT_EQ(file.SeekFile(-50, POINTERBASE_CURRENT), 60u);
+    EXPECT_EQ(file.ReadFile(small.data(), 100), 100u);
+    EXPECT_EQ(small, Slice(original, 60, 100));
+    EXPECT_EQ(file.ReadFile(large.data(), 100000), 100000u); // buffered bytes, then the file
+    EXPECT_EQ(large, Slice(original, 160, 100000));
+    EXPECT_EQ(file.ReadFile(large.data(), 100000), 100000u);
+    EXPECT_EQ(large, Slice(original, 100160, 100000));
+
+    // A write right after a read lands where the reader stands, not where
+    // the buffer has read ahead to.
+    EXPECT_EQ(file.SetFilePointer(400000), 400000u);
+    EXPECT_EQ(file.ReadFile(small.data(), 100), 100u);
+    EXPECT_EQ(file.WriteFile("abcd", 4), 4u);
+    std::copy_n("abcd", 4, expected.begin() + 400100);
+    EXPECT_EQ(file.ReadFile(small.data(), 100), 100u);
+    EXPECT_EQ(small, Slice(expected, 400104, 100));
+
+    // A large read past the end reads nothing and leaves the position there.
+    EXPECT_EQ(file.SetFilePointer(550000), 550000u);
+    EXPECT_EQ(file.ReadFile(large.data(), 100000), 0u);
+    EXPECT_EQ(file.GetFilePointer(), 600000u);
+
+    // Room handed out is written where the file stands; room taken beyond
+    // what is counted in is overwritten by what follows.
+    EXPECT_EQ(file.SetFilePointer(1000), 1000u);
+    const Bytes written = Pattern(300010, 5);
+    std::size_t at = 0;
+    for (uint32_t count : {70000u, 100000u, 10u, 130000u}) {
+        if (count == 10) {
+            EXPECT_EQ(file.WriteFile(written.data() + at, count), count);
+        } else {
+            unsigned char* pRoom = file.BeginWriteFile(count + 4);
+            ASSERT_NE(pRoom, nullptr);
+            std::copy_n(written.begin() + at, count, pRoom);
+            std::fill_n(pRoom + count, 4, 0);
+            EXPECT_EQ(file.EndWriteFile(count), count);
+        }
+        at += count;
+    }
+    std::copy(written.begin(), written.end(), expected.begin() + 1000);
+    EXPECT_EQ(file.GetFilePointer(), 301010u);
+    EXPECT_EQ(file.ReadFile(small.data(), 100), 100u);
+    EXPECT_EQ(small, Slice(expected, 301010, 100));
+    EXPECT_TRUE(file.CloseFile());
+    Put(expected, 4, 600000 - 8);
+    EXPECT_TRUE(SameBytes(Read(path), expected));
+}
