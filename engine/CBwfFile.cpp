@@ -333,7 +333,8 @@ unsigned char* CBwfFile::BeginWriteFile(uint32_t count) {
 
 void CBwfFile::SetWriteBuffer(uint32_t bytes) {
     constexpr uint32_t most = 16u << 20;
-    m_file.setWriteBuffer(bytes < WRITE_SPACE_MAX ? WRITE_SPACE_MAX : (bytes > most ? most : bytes));
+    m_file.setWriteBuffer(bytes < WRITE_SPACE_MAX ? WRITE_SPACE_MAX
+                                                  : (bytes > most ? most : bytes));
 }
 
 uint32_t CBwfFile::EndWriteFile(uint32_t count) {

@@ -3,8 +3,8 @@
 #include "CBwfWriteBehind.h"
 
 #include <cstring>
-#include <new>
 #include <limits>
+#include <new>
 
 // Positions beyond 2 GiB go through std::fseek/std::ftell, whose offsets are
 // long; that is 64 bits on the LP64 systems this program is built for.
@@ -211,8 +211,7 @@ void* CBwfStream::reserve(std::size_t n) {
 }
 
 bool CBwfStream::commit(std::size_t n) {
-    if (m_pFile == nullptr || m_pWriteBehind == nullptr || m_isFail ||
-        !m_pWriteBehind->Commit(n)) {
+    if (m_pFile == nullptr || m_pWriteBehind == nullptr || m_isFail || !m_pWriteBehind->Commit(n)) {
         m_isFail = true;
         m_isWriteError = m_isWriteError || m_pFile != nullptr;
         return false;

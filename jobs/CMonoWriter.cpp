@@ -22,7 +22,7 @@ constexpr uint32_t GATHER_RUN = 16 * 1024;
 
 struct OUTFILE {
     CBwfFile file;
-    uint32_t offset = 0; // of the channel's sample within a frame
+    uint32_t offset = 0;             // of the channel's sample within a frame
     unsigned char* pSpace = nullptr; // the block's samples in the file's write buffer
     uint64_t dataStart = 0;
     int number = 0;
