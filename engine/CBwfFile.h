@@ -54,7 +54,8 @@ enum POINTERBASE : int32_t {
 // An empty chunk-pointer slot; also the position reported by a failed stream.
 constexpr uint64_t NO_POINTER = ~uint64_t(0);
 
-// Largest piece of any bulk transfer.
+// Piece of the engine's own copies; written data chunks are filled up to a
+// multiple of it.
 constexpr uint32_t TRANSFER_PIECE = 2048;
 // Largest room BeginWriteFile hands out.
 constexpr uint32_t WRITE_SPACE_MAX = 128 * 1024;
