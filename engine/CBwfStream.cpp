@@ -119,8 +119,8 @@ std::size_t CBwfStream::read(void* buffer, std::size_t n) {
         return 0;
     }
     char* pOut = static_cast<char*>(buffer);
-    bool isShort = false;
-    while (m_gcount < n && !isShort) {
+    bool isShort = false; // the file had no more bytes at its last read
+    while (m_gcount < n) {
         std::size_t want = n - m_gcount;
         if (Unread() != 0) {
             std::size_t piece = want < Unread() ? want : Unread();
@@ -129,29 +129,23 @@ std::size_t CBwfStream::read(void* buffer, std::size_t n) {
             m_gcount += piece;
             continue;
         }
+        if (isShort) {
+            break;
+        }
+        if (m_pBuffer == nullptr && want < DIRECT_READ) {
+            m_pBuffer.reset(new (std::nothrow) char[BUFFER_SIZE]);
+        }
         std::size_t got = 0;
-        if (want >= DIRECT_READ) {
+        if (want >= DIRECT_READ || m_pBuffer == nullptr) {
+            // Straight into the caller's memory (also without memory for a buffer).
             DropBuffer();
             isShort = !ReadThrough(pOut + m_gcount, want, got);
             m_gcount += got;
-            continue;
+        } else {
+            isShort = !ReadThrough(m_pBuffer.get(), BUFFER_SIZE, got);
+            m_readPos = 0;
+            m_readEnd = got;
         }
-        if (m_pBuffer == nullptr) {
-            m_pBuffer.reset(new (std::nothrow) char[BUFFER_SIZE]);
-            if (m_pBuffer == nullptr) {
-                isShort = !ReadThrough(pOut + m_gcount, want, got);
-                m_gcount += got;
-                continue;
-            }
-        }
-        isShort = !ReadThrough(m_pBuffer.get(), BUFFER_SIZE, got);
-        m_readPos = 0;
-        m_readEnd = got;
-        isShort = isShort && got < want;
-        std::size_t piece = want < got ? want : got;
-        std::memcpy(pOut + m_gcount, m_pBuffer.get(), piece);
-        m_readPos = piece;
-        m_gcount += piece;
     }
     if (m_gcount < n) {
         m_isEof = true;

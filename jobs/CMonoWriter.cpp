@@ -17,13 +17,10 @@ constexpr uint64_t PAD_LIMIT = MONO_SAMPLE_START - 9;
 
 // Bytes of the poly file's samples read at a time (whole frames of it).
 constexpr uint32_t SAMPLE_BLOCK = 64 * 1024;
-// Bytes of frames taken apart at a time.
-constexpr uint32_t GATHER_RUN = 16 * 1024;
 
 struct OUTFILE {
     CBwfFile file;
-    uint32_t offset = 0;             // of the channel's sample within a frame
-    unsigned char* pSpace = nullptr; // the block's samples in the file's write buffer
+    uint32_t offset = 0; // of the channel's sample within a frame
     uint64_t dataStart = 0;
     int number = 0;
     std::string strPath;
@@ -120,7 +117,6 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
     // Large blocks: the poly file is read straight into them, and each
     // channel's samples are gathered straight into its file's write buffer.
     const uint32_t readBytes = frameBytes * (SAMPLE_BLOCK / frameBytes);
-    const uint32_t framesPerRun = (GATHER_RUN + frameBytes - 1) / frameBytes;
     std::unique_ptr<unsigned char[]> in(new unsigned char[readBytes + frameBytes]);
     uint64_t remaining = m_source.m_dataAvailable;
     uint64_t done = 0;
@@ -141,23 +137,14 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
         }
         const uint32_t samples = frames * width;
         for (std::size_t k = 0; k < count; ++k) {
-            outs[k].pSpace = outs[k].file.BeginWriteFile(samples + SampleCopy::SLACK);
-            if (outs[k].pSpace == nullptr) {
-                return cannotWrite(outs[k]);
+            OUTFILE& out = outs[k];
+            unsigned char* pOut = out.file.BeginWriteFile(samples + SampleCopy::SLACK);
+            if (pOut == nullptr) {
+                return cannotWrite(out);
             }
-        }
-        // In runs of frames that stay in the processor's cache while every
-        // channel is taken out of them.
-        for (uint32_t first = 0; first < frames; first += framesPerRun) {
-            uint32_t run = frames - first < framesPerRun ? frames - first : framesPerRun;
-            for (std::size_t k = 0; k < count; ++k) {
-                SampleCopy::Gather(in.get() + first * frameBytes + outs[k].offset, frameBytes,
-                                   outs[k].pSpace + first * width, run, width);
-            }
-        }
-        for (std::size_t k = 0; k < count; ++k) {
-            if (outs[k].file.EndWriteFile(samples) != samples) {
-                return cannotWrite(outs[k]);
+            SampleCopy::Gather(in.get() + out.offset, frameBytes, pOut, frames, width);
+            if (out.file.EndWriteFile(samples) != samples) {
+                return cannotWrite(out);
             }
         }
         remaining -= length;

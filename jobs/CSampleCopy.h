@@ -45,6 +45,17 @@ inline void Gather(const unsigned char* in, uint32_t inStride, unsigned char* ou
     }
 }
 
+// Any sample width and channel count, one sample at a time.
+inline void InterleaveAny(const unsigned char* const* in, int channels, uint32_t first,
+                          uint32_t count, uint32_t width, unsigned char* out) {
+    const uint32_t frameBytes = uint32_t(channels) * width;
+    for (uint32_t i = 0; i < count; ++i) {
+        for (int n = 0; n < channels; ++n) {
+            std::memcpy(out + i * frameBytes + n * width, in[n] + (first + i) * width, width);
+        }
+    }
+}
+
 template <uint32_t WIDTH, int CHANNELS>
 inline void InterleaveFixed(const unsigned char* const* in, uint32_t first, uint32_t count,
                             unsigned char* out) {
@@ -83,13 +94,7 @@ inline void InterleaveWidth(const unsigned char* const* in, int channels, uint32
     case 8:
         return InterleaveFixed<WIDTH, 8>(in, first, count, out);
     default:
-        break;
-    }
-    const uint32_t frameBytes = uint32_t(channels) * WIDTH;
-    for (uint32_t i = 0; i < count; ++i) {
-        for (int n = 0; n < channels; ++n) {
-            std::memcpy(out + i * frameBytes + n * WIDTH, in[n] + (first + i) * WIDTH, WIDTH);
-        }
+        return InterleaveAny(in, channels, first, count, WIDTH, out);
     }
 }
 
@@ -105,13 +110,7 @@ inline void Interleave(const unsigned char* const* in, int channels, uint32_t fi
     case 4:
         return InterleaveWidth<4>(in, channels, first, count, out);
     default:
-        break;
-    }
-    const uint32_t frameBytes = uint32_t(channels) * width;
-    for (int n = 0; n < channels; ++n) {
-        for (uint32_t i = 0; i < count; ++i) {
-            std::memcpy(out + n * width + i * frameBytes, in[n] + (first + i) * width, width);
-        }
+        return InterleaveAny(in, channels, first, count, width, out);
     }
 }
 
