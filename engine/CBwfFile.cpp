@@ -4,8 +4,11 @@
 #include "CChunkWalker.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -46,7 +49,9 @@ CBwfFile::CBwfFile()
 }
 
 CBwfFile::~CBwfFile() {
-    if (m_file.is_open()) {
+    if (!m_strTempPath.empty()) {
+        DiscardFile();
+    } else if (m_file.is_open()) {
         CloseFile();
     }
     ClearUndefineChunkList();
@@ -95,6 +100,86 @@ bool CBwfFile::CreateBlankFile(const char* path) {
     ResetChunkPointer();
     m_filePath = path;
     return true;
+}
+
+bool CBwfFile::CreateTempFile(const char* path) {
+    if (m_file.is_open() || !IsAcceptedName(path)) {
+        return false;
+    }
+    std::string strPath = path;
+    std::string::size_type slash = strPath.rfind('/');
+    std::string folder = slash == std::string::npos ? "" : strPath.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? strPath : strPath.substr(slash + 1);
+    // A hidden name ending in ".partial": no listing, take scan or later run
+    // takes it for a recording.
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    std::mt19937 random(device());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string suffix;
+        for (int i = 0; i < 8; ++i) {
+            suffix += letters[random() % (sizeof letters - 1)];
+        }
+        // Cut so that the temporary name stays within a file-name limit.
+        std::string tempPath = folder + "." + name.substr(0, 200) + "." + suffix + ".partial";
+        if (m_file.open(tempPath.c_str(), CBwfStream::OPEN_EXCLUSIVE)) {
+            m_isReadOnly = false;
+            ResetChunkPointer();
+            m_filePath = strPath;
+            m_strTempPath = tempPath;
+            return true;
+        }
+        if (m_file.lastErrno() != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
+bool CBwfFile::CommitFile() {
+    if (m_strTempPath.empty()) {
+        return false;
+    }
+    const std::string tempPath = m_strTempPath;
+    m_strTempPath.clear();
+    bool isOk = m_file.is_open() && CloseFile();
+    if (isOk) {
+        errno = 0;
+        isOk = std::rename(tempPath.c_str(), m_filePath.c_str()) == 0;
+        if (!isOk) {
+            m_file.setError(errno);
+        }
+    }
+    if (!isOk) {
+        std::remove(tempPath.c_str());
+    }
+    return isOk;
+}
+
+void CBwfFile::DiscardFile() {
+    if (m_strTempPath.empty()) {
+        return;
+    }
+    if (m_file.is_open()) {
+        CloseFile();
+    }
+    std::remove(m_strTempPath.c_str());
+    m_strTempPath.clear();
+}
+
+CBwfFile::_ERROR CBwfFile::GetLastError() const {
+    return {m_file.lastErrno(), m_file.isShortRead()};
+}
+
+std::string CBwfFile::GetErrorText() const {
+    if (m_file.isShortRead()) {
+        return "the file ends before the bytes asked for";
+    }
+    return m_file.lastErrno() != 0 ? std::strerror(m_file.lastErrno()) : "";
+}
+
+void CBwfFile::ClearError() {
+    m_file.clearError();
 }
 
 bool CBwfFile::CreateFile(const char* path, uint16_t, uint16_t, uint16_t) {
@@ -152,8 +237,9 @@ bool CBwfFile::MoveTo(uint64_t position) {
     return m_file.seekg(int64_t(position), CBwfStream::SEEK_FROM_BEGIN);
 }
 
-bool CBwfFile::WalkTo(CBwfStream& file, const char* id, int64_t offset, uint64_t* pointer) {
-    CChunkWalker walker(file);
+bool CBwfFile::WalkTo(CBwfStream& file, const char* id, int64_t offset, uint64_t* pointer,
+                      const std::atomic<bool>* pIsCancel) {
+    CChunkWalker walker(file, pIsCancel);
     CChunkWalker::ITEM item;
     while (walker.Next(item)) {
         if (std::memcmp(item.id, id, 4) != 0) {
@@ -185,7 +271,7 @@ bool CBwfFile::MoveChunkBy(uint32_t kind, int64_t offset) {
         return MoveTo(pointer + offset);
     }
     uint64_t pointer = NO_POINTER;
-    if (!WalkTo(m_file, kindTable[slot].id, offset, &pointer)) {
+    if (!WalkTo(m_file, kindTable[slot].id, offset, &pointer, m_pIsCancel)) {
         return false;
     }
     m_chunkPointer[slot] = pointer;
@@ -202,16 +288,28 @@ bool CBwfFile::MoveChunk(const char* id, int32_t offset) {
 
 bool CBwfFile::MoveChunk(CBwfStream& file, const char* id, int32_t offset) {
     BWF_ASSERT(file.is_open());
-    return WalkTo(file, id, offset, nullptr);
+    return WalkTo(file, id, offset, nullptr, &file == &m_file ? m_pIsCancel : nullptr);
 }
 
 uint32_t CBwfFile::EnumExistChunk() {
+    BWF_ASSERT(m_file.is_open());
     ResetChunkPointer();
+    // One walk fills every slot with the first match of its kind, as a walk
+    // per kind would, in a time that does not grow with the kinds missing.
     uint32_t exist = 0;
-    for (const KINDENTRY& entry : kindTable) {
-        if (MoveChunk(entry.kind, 0)) {
-            exist |= entry.kind;
+    CChunkWalker walker(m_file, m_pIsCancel);
+    CChunkWalker::ITEM item;
+    while (walker.Next(item)) {
+        for (int slot = 0; slot < 11; ++slot) {
+            if (m_chunkPointer[slot] == NO_POINTER &&
+                std::memcmp(item.id, kindTable[slot].id, 4) == 0) {
+                m_chunkPointer[slot] = item.pointer;
+                exist |= kindTable[slot].kind;
+            }
         }
+    }
+    if ((exist & CHUNK_IXML) != 0) {
+        MoveChunk(CHUNK_IXML, 0);
     }
     return exist;
 }
@@ -253,22 +351,47 @@ bool CBwfFile::SetFormat(uint16_t channels, uint16_t bitsPerSample, uint32_t sam
            WriteFile(bitsPerSample) != 0;
 }
 
-uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list) {
+uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list, uint32_t maxCount) {
     BWF_ASSERT(m_file.is_open());
     list.clear();
-    CChunkWalker walker(m_file);
+    uint32_t count = 0;
+    CChunkWalker walker(m_file, m_pIsCancel);
     CChunkWalker::ITEM item;
     while (walker.Next(item)) {
         if (item.isComplete &&
             (item.token == CChunkWalker::TOKEN_LIST || item.token == CChunkWalker::TOKEN_CHUNK)) {
-            _CHUNKENTRY entry;
-            std::memcpy(entry.chunk.id, item.id, 4);
-            entry.chunk.size = item.size;
-            entry.pointer = item.pointer;
-            list.push_back(entry);
+            if (count < maxCount) {
+                _CHUNKENTRY entry;
+                std::memcpy(entry.chunk.id, item.id, 4);
+                entry.chunk.size = item.size;
+                entry.pointer = item.pointer;
+                list.push_back(entry);
+            }
+            if (count != UINT32_MAX) {
+                ++count;
+            }
         }
     }
-    return uint32_t(list.size());
+    return count;
+}
+
+bool CBwfFile::WalkChunks(uint64_t position, const CHUNKVISIT& visit) {
+    BWF_ASSERT(m_file.is_open());
+    CChunkWalker walker(m_file, position, m_pIsCancel);
+    CChunkWalker::ITEM item;
+    while (walker.Next(item)) {
+        _CHUNKITEM chunk;
+        std::memcpy(chunk.chunk.id, item.id, 4);
+        chunk.chunk.size = item.size;
+        chunk.pointer = item.pointer;
+        chunk.isComplete = item.isComplete;
+        chunk.isPadMissing = item.isPadMissing;
+        if (!visit(chunk)) {
+            m_file.clear();
+            return true;
+        }
+    }
+    return !walker.IsCancelled();
 }
 
 // ---- Byte order ----------------------------------------------------------
@@ -488,7 +611,7 @@ uint32_t CBwfFile::CopyData(const char* sourcePath, uint32_t count, uint64_t sou
     }
     constexpr uint64_t maxOffset = uint64_t(std::numeric_limits<int64_t>::max());
     if (sourceOffset > maxOffset || destOffset > maxOffset ||
-        !WalkTo(source, "data", int64_t(sourceOffset), nullptr) ||
+        !WalkTo(source, "data", int64_t(sourceOffset), nullptr, m_pIsCancel) ||
         !MoveChunkBy(CHUNK_DATA, int64_t(destOffset))) {
         return 0;
     }

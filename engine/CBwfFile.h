@@ -23,8 +23,10 @@
 
 #include "CBwfStream.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,25 @@ public:
         uint64_t pointer; // position of the chunk's identifier
     };
 
+    // One chunk as found by WalkChunks.
+    struct _CHUNKITEM {
+        _CHUNK chunk;
+        uint64_t pointer;
+        // False for a header cut off by the end of the file (the size is 0).
+        bool isComplete;
+        // The body is odd and the RIFF pad byte after it is missing: the
+        // next chunk starts right after the body.
+        bool isPadMissing;
+    };
+    using CHUNKVISIT = std::function<bool(const _CHUNKITEM& item)>;
+    using UNDEFINEVISIT = std::function<bool(const _CHUNK& chunk, uint64_t pointer)>;
+
+    // Why the last failure happened (see GetLastError).
+    struct _ERROR {
+        int code;         // errno of the failed system call; 0 when none failed
+        bool isShortRead; // a read found the end of the file first
+    };
+
     // The 13 identifiers the engine knows, each followed by a zero byte. A
     // chunk with any other identifier is an undefined chunk.
     static const char chunkName[13][5];
@@ -102,6 +123,22 @@ public:
     // Creates (or truncates to length 0) a ".wav"/".WAV" file and opens it for
     // reading and writing at position 0.
     bool CreateBlankFile(const char* path);
+    // Creates an empty file for reading and writing beside path (a name that
+    // passes the test of CreateBlankFile), under a temporary name in the same
+    // folder that starts with "." and does not end in ".wav" or ".WAV". The
+    // name is created exclusively: never over an existing file, never
+    // through a link. path itself is not touched until CommitFile;
+    // GetFilePath reports path, GetTempPath the temporary name.
+    bool CreateTempFile(const char* path);
+    // For a file of CreateTempFile: closes it (RIFF size first) and renames
+    // it onto its path, replacing any file there in one step. False when
+    // anything failed; the temporary file is then removed and the file at
+    // path is as it was.
+    bool CommitFile();
+    // For a file of CreateTempFile: closes and removes it. The destructor
+    // does this for a file neither committed nor discarded.
+    void DiscardFile();
+    const std::string& GetTempPath() const { return m_strTempPath; }
     // The already-open and file-name tests of CreateBlankFile; opens nothing.
     bool CreateFile(const char* path, uint16_t channels, uint16_t bitsPerSample,
                     uint16_t samplesPerSec);
@@ -115,6 +152,23 @@ public:
     const std::string& GetFilePath() const { return m_filePath; }
     // Copies the path with its terminator, cut to fit size bytes.
     void GetFilePath(char* path, std::size_t size) const;
+
+    // ---- Error state -----------------------------------------------------
+
+    // Why the stream last failed, from the first failure after its flags
+    // were clear, kept across lookups that clear the flags and across
+    // CloseFile, until the next failure, ClearError or an opening. A
+    // failed OpenFile or CreateTempFile sets it too.
+    _ERROR GetLastError() const;
+    // The same as a text: the system's ("No space left on device") or "the
+    // file ends before the bytes asked for"; "" when nothing failed.
+    std::string GetErrorText() const;
+    // Clears the stream's flags and the reason above. A failed write is
+    // still reported by CloseFile.
+    void ClearError();
+    // Walks of the file end early, as if nothing more were there, once
+    // *pIsCancel is set (nullptr: never). The flag must outlive the object.
+    void SetCancelFlag(const std::atomic<bool>* pIsCancel) { m_pIsCancel = pIsCancel; }
 
     // ---- Chunk table -----------------------------------------------------
 
@@ -130,8 +184,9 @@ public:
     bool MoveChunk(const char* id, int32_t offset);
     // The same on another stream.
     bool MoveChunk(CBwfStream& file, const char* id, int32_t offset);
-    // The bit set of the kinds present; fills the slot of each. Afterwards the
-    // position is at the "iXML" identifier, or at the end of the file.
+    // The bit set of the kinds present; fills the slot of each, in one walk.
+    // Afterwards the position is at the "iXML" identifier, or at the end of
+    // the file.
     uint32_t EnumExistChunk();
     // Channels, bits per sample and sample rate from the "fmt " body. False,
     // outputs untouched, without a readable "fmt " chunk.
@@ -142,8 +197,15 @@ public:
     bool SetFormat(uint16_t channels, uint16_t bitsPerSample, uint32_t samplesPerSec);
     // Every chunk in file order with its identifier, size field and position:
     // top-level chunks, LIST chunks and the sub-chunks of "adtl" lists; not
-    // the RIFF header. Returns the count.
-    uint32_t EnumChunkList(std::vector<_CHUNKENTRY>& list);
+    // the RIFF header. Returns the count of all of them; list keeps the
+    // first maxCount.
+    uint32_t EnumChunkList(std::vector<_CHUNKENTRY>& list, uint32_t maxCount = UINT32_MAX);
+    // Walks the top-level chunks from position (12: the first after the
+    // RIFF header) with the lookups' pad rule, taking every header as a
+    // chunk and entering no LIST, and hands each to visit until it returns
+    // false. Memory stays the same however many chunks there are. False
+    // when the cancel flag ended the walk.
+    bool WalkChunks(uint64_t position, const CHUNKVISIT& visit);
 
     // ---- Byte order and stream -------------------------------------------
 
@@ -221,8 +283,13 @@ public:
     // whose first byte is not 0 and whose size is not 0. When "data" comes
     // after both "cue " and "LIST", those behind "data" are dropped.
     int32_t EnumUndefineChunk();
+    // The same entries handed to visit in file order, without building the
+    // list (memory stays the same however many there are), until visit
+    // returns false. Returns the number handed over.
+    int32_t EnumUndefineChunk(const UNDEFINEVISIT& visit);
     // Identifier and size of entry index, and its position when pointer is
-    // given, so that each entry can be reached where it is.
+    // given, so that each entry can be reached where it is. Asking for the
+    // entries in rising order costs one step each.
     bool GetUndefineChunk(int32_t index, _CHUNK* chunk, uint64_t* pointer = nullptr);
     void RemoveUndefineChunkLinkList(int32_t index);
 
@@ -244,7 +311,8 @@ public:
 
 private:
     static bool IsAcceptedName(const char* path);
-    static bool WalkTo(CBwfStream& file, const char* id, int64_t offset, uint64_t* pointer);
+    static bool WalkTo(CBwfStream& file, const char* id, int64_t offset, uint64_t* pointer,
+                       const std::atomic<bool>* pIsCancel);
     bool MoveChunkBy(uint32_t kind, int64_t offset);
     bool MoveTo(uint64_t position);
     void ClearUndefineChunkList();
@@ -263,4 +331,9 @@ private:
     int32_t m_undefineChunkCount;
     _CHUNKLINK* m_undefineChunkHead;
     _CHUNKLINK* m_undefineChunkTail;
+    // The entry last handed out by GetUndefineChunk, and its index.
+    _CHUNKLINK* m_pUndefineCursor = nullptr;
+    int32_t m_undefineCursorIndex = 0;
+    std::string m_strTempPath; // while a file of CreateTempFile is open
+    const std::atomic<bool>* m_pIsCancel = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "CBwfWriteBehind.h"
 
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -18,12 +19,28 @@ CBwfStream::~CBwfStream() {
     }
 }
 
+void CBwfStream::SetFail(int code, bool isShortRead) {
+    if (!m_isFail) {
+        m_errno = code;
+        m_isShortRead = isShortRead;
+    }
+    m_isFail = true;
+}
+
 bool CBwfStream::open(const char* path, OPENMODE mode) {
     if (m_pFile != nullptr || path == nullptr) {
         return false;
     }
-    const char* modeText = mode == OPEN_READ ? "rb" : (mode == OPEN_UPDATE ? "r+b" : "w+b");
+    // OPEN_EXCLUSIVE: "x" makes the open fail on any existing name, a link
+    // included, instead of following it.
+    const char* modeText = mode == OPEN_READ
+                               ? "rb"
+                               : (mode == OPEN_UPDATE ? "r+b"
+                                                      : (mode == OPEN_CREATE ? "w+b" : "w+bx"));
+    errno = 0;
     std::FILE* pFile = std::fopen(path, modeText);
+    m_errno = errno;
+    m_isShortRead = false;
     if (pFile == nullptr) {
         return false;
     }
@@ -31,13 +48,14 @@ bool CBwfStream::open(const char* path, OPENMODE mode) {
     std::setvbuf(pFile, nullptr, _IONBF, 0);
     m_pFile = pFile;
     m_isFail = m_isEof = m_isWriteError = false;
+    m_errno = 0;
     m_isWritable = mode != OPEN_READ;
     m_lastOp = LASTOP_NONE;
     m_gcount = 0;
     DropBuffer();
     m_osPosition = 0;
     if (mode == OPEN_UPDATE && !SeekThrough(0, SEEK_END)) {
-        m_isFail = true;
+        SetFail(errno);
     }
     return true;
 }
@@ -49,7 +67,12 @@ bool CBwfStream::close() {
     Settle();
     m_pWriteBehind.reset();
     bool isOk = !m_isWriteError;
+    errno = 0;
     if (std::fclose(m_pFile) != 0) {
+        if (isOk) {
+            m_errno = errno != 0 ? errno : EIO;
+            m_isShortRead = false;
+        }
         isOk = false;
     }
     m_pFile = nullptr;
@@ -61,7 +84,7 @@ bool CBwfStream::close() {
 
 void CBwfStream::Settle() {
     if (m_pWriteBehind != nullptr && !m_pWriteBehind->IsEmpty() && !m_pWriteBehind->Drain()) {
-        m_isFail = true;
+        SetFail(m_pWriteBehind->GetErrno());
         m_isWriteError = true;
     }
 }
@@ -70,12 +93,12 @@ void CBwfStream::SwitchTo(LASTOP op) {
     if (m_lastOp == LASTOP_READ && op == LASTOP_WRITE && Unread() != 0) {
         // The file is ahead of the reader by the unread bytes: step back.
         if (!SeekThrough(-int64_t(Unread()), SEEK_CUR)) {
-            m_isFail = true;
+            SetFail(errno);
         }
     } else if (m_lastOp != LASTOP_NONE && m_lastOp != op) {
         // A zero move is what stdio asks for between reading and writing.
         if (std::fseek(m_pFile, 0, SEEK_CUR) != 0) {
-            m_isFail = true;
+            SetFail(errno);
         }
     }
     if (op == LASTOP_WRITE) {
@@ -87,6 +110,7 @@ void CBwfStream::SwitchTo(LASTOP op) {
 
 bool CBwfStream::SeekThrough(int64_t offset, int whence) {
     DropBuffer();
+    errno = 0;
     if (std::fseek(m_pFile, static_cast<long>(offset), whence) != 0) {
         m_osPosition = -1;
         return false;
@@ -96,11 +120,16 @@ bool CBwfStream::SeekThrough(int64_t offset, int whence) {
 }
 
 bool CBwfStream::ReadThrough(char* buffer, std::size_t n, std::size_t& got) {
+    errno = 0;
     got = std::fread(buffer, 1, n, m_pFile);
     if (m_osPosition >= 0) {
         m_osPosition += int64_t(got);
     }
     if (got < n) {
+        // A read error, unlike the end of the file, must not pass for one.
+        if (std::ferror(m_pFile) != 0) {
+            m_readErrno = errno != 0 ? errno : EIO;
+        }
         std::clearerr(m_pFile);
         return false;
     }
@@ -110,9 +139,10 @@ bool CBwfStream::ReadThrough(char* buffer, std::size_t n, std::size_t& got) {
 std::size_t CBwfStream::read(void* buffer, std::size_t n) {
     m_gcount = 0;
     if (m_pFile == nullptr || m_isFail || m_isEof) {
-        m_isFail = true;
+        SetFail(0);
         return 0;
     }
+    m_readErrno = 0;
     Settle();
     SwitchTo(LASTOP_READ);
     if (m_isFail) {
@@ -148,15 +178,15 @@ std::size_t CBwfStream::read(void* buffer, std::size_t n) {
         }
     }
     if (m_gcount < n) {
-        m_isEof = true;
-        m_isFail = true;
+        SetFail(m_readErrno, m_readErrno == 0);
+        m_isEof = m_readErrno == 0;
     }
     return m_gcount;
 }
 
 bool CBwfStream::BeginWrite() {
     if (m_pFile == nullptr || m_isFail || !m_isWritable) {
-        m_isFail = true;
+        SetFail(m_isWritable ? 0 : EBADF);
         m_isWriteError = m_isWriteError || m_pFile != nullptr;
         return false;
     }
@@ -181,10 +211,11 @@ bool CBwfStream::write(const void* buffer, std::size_t n) {
     if (n == 0) {
         return true;
     }
+    errno = 0;
     bool isOk = m_pWriteBehind != nullptr ? m_pWriteBehind->Append(buffer, n)
                                           : std::fwrite(buffer, 1, n, m_pFile) == n;
     if (!isOk) {
-        m_isFail = true;
+        SetFail(m_pWriteBehind != nullptr ? m_pWriteBehind->GetErrno() : (errno ? errno : EIO));
         m_isWriteError = true;
         std::clearerr(m_pFile);
         return false;
@@ -197,7 +228,7 @@ void* CBwfStream::reserve(std::size_t n) {
         return nullptr;
     }
     if (m_pWriteBehind == nullptr || n > m_pWriteBehind->GetBufferSize()) {
-        m_isFail = true;
+        SetFail(m_pWriteBehind == nullptr ? ENOMEM : EINVAL);
         m_isWriteError = true;
         return nullptr;
     }
@@ -206,7 +237,7 @@ void* CBwfStream::reserve(std::size_t n) {
 
 bool CBwfStream::commit(std::size_t n) {
     if (m_pFile == nullptr || m_pWriteBehind == nullptr || m_isFail || !m_pWriteBehind->Commit(n)) {
-        m_isFail = true;
+        SetFail(m_pWriteBehind != nullptr ? m_pWriteBehind->GetErrno() : 0);
         m_isWriteError = m_isWriteError || m_pFile != nullptr;
         return false;
     }
@@ -224,7 +255,7 @@ bool CBwfStream::seekg(int64_t offset, SEEKDIR dir) {
     }
     if (dir == SEEK_FROM_END) {
         if (!SeekThrough(offset, SEEK_END)) {
-            m_isFail = true;
+            SetFail(errno);
             return false;
         }
         m_lastOp = LASTOP_NONE;
@@ -236,13 +267,13 @@ bool CBwfStream::seekg(int64_t offset, SEEKDIR dir) {
         int64_t position = tellg();
         if (position < 0 || (offset < 0 && -offset > position) ||
             (offset > 0 && offset > std::numeric_limits<int64_t>::max() - position)) {
-            m_isFail = true;
+            SetFail(EINVAL);
             return false;
         }
         offset += position;
     }
     if (offset < 0) {
-        m_isFail = true;
+        SetFail(EINVAL);
         return false;
     }
     // A move within the bytes just read needs no system call; chunk walks
@@ -253,7 +284,7 @@ bool CBwfStream::seekg(int64_t offset, SEEKDIR dir) {
         return true;
     }
     if (!SeekThrough(offset, SEEK_SET)) {
-        m_isFail = true;
+        SetFail(errno);
         return false;
     }
     m_lastOp = LASTOP_NONE;
@@ -269,9 +300,10 @@ int64_t CBwfStream::tellg() {
         return -1;
     }
     if (m_osPosition < 0) {
+        errno = 0;
         long position = std::ftell(m_pFile);
         if (position < 0) {
-            m_isFail = true;
+            SetFail(errno);
             return -1;
         }
         m_osPosition = position;
@@ -284,8 +316,9 @@ void CBwfStream::flush() {
         return;
     }
     Settle();
+    errno = 0;
     if (std::fflush(m_pFile) != 0) {
-        m_isFail = true;
+        SetFail(errno != 0 ? errno : EIO);
         m_isWriteError = true;
         std::clearerr(m_pFile);
     }

@@ -17,7 +17,8 @@ class CBwfWriteBehind;
 // first waits until they are in the file.
 class CBwfStream {
 public:
-    enum OPENMODE { OPEN_READ, OPEN_UPDATE, OPEN_CREATE };
+    // OPEN_EXCLUSIVE: OPEN_CREATE on a name that must not exist yet.
+    enum OPENMODE { OPEN_READ, OPEN_UPDATE, OPEN_CREATE, OPEN_EXCLUSIVE };
     enum SEEKDIR { SEEK_FROM_BEGIN, SEEK_FROM_CURRENT, SEEK_FROM_END };
 
     // Bytes of read buffer per open stream, taken at the first small read.
@@ -35,7 +36,8 @@ public:
     // OPEN_READ: existing file, read only. OPEN_UPDATE: existing file, read
     // and write, neither created nor truncated, position at its end.
     // OPEN_CREATE: created or truncated to length 0, read and write.
-    // Returns false and stays closed when the file cannot be opened.
+    // Returns false and stays closed when the file cannot be opened
+    // (lastErrno() then says why).
     bool open(const char* path, OPENMODE mode);
     // Flushes and closes; false when a write or the final flush failed at any
     // time since open (a failed write is never forgotten by clear()).
@@ -67,12 +69,33 @@ public:
     bool fail() const { return m_isFail; }
     bool eof() const { return m_isEof; }
     bool good() const { return !m_isFail && !m_isEof; }
+    // Clears the flags; why they were set is kept until the next failure or
+    // clearError(), so that a lookup clearing them hides no reason.
     void clear() { m_isFail = m_isEof = false; }
+    // The errno of the system call behind the last failure (0 when none
+    // failed, as for a read that met the end of the file), and whether a
+    // read found fewer bytes than asked for.
+    int lastErrno() const { return m_errno; }
+    bool isShortRead() const { return m_isShortRead; }
+    // Records a failure outside the stream's own calls (a rename of its file).
+    void setError(int code) {
+        m_errno = code;
+        m_isShortRead = false;
+    }
+    void clearError() {
+        clear();
+        m_errno = 0;
+        m_isShortRead = false;
+    }
     std::size_t gcount() const { return m_gcount; }
     bool hadWriteError() const { return m_isWriteError; }
 
 private:
     enum LASTOP { LASTOP_NONE, LASTOP_READ, LASTOP_WRITE };
+
+    // Sets the failure flag; the reason is taken from the first failure
+    // after the flags were clear.
+    void SetFail(int code, bool isShortRead = false);
 
     // stdio needs a move or flush between a read and a write on one stream;
     // a write also gives back the read-ahead bytes of the read buffer.
@@ -101,6 +124,9 @@ private:
     bool m_isFail = false;
     bool m_isEof = false;
     bool m_isWriteError = false;
+    int m_errno = 0;
+    int m_readErrno = 0; // of the last ReadThrough that failed on an error
+    bool m_isShortRead = false;
     bool m_isWritable = false;
     std::size_t m_writeBufferSize = WRITE_BUFFER_SIZE;
     LASTOP m_lastOp = LASTOP_NONE;

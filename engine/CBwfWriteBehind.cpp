@@ -1,5 +1,6 @@
 #include "CBwfWriteBehind.h"
 
+#include <cerrno>
 #include <cstring>
 
 CBwfWriteBehind::CBwfWriteBehind(std::FILE* pFile, std::size_t bufferSize)
@@ -31,9 +32,12 @@ void CBwfWriteBehind::Run() {
         const int index = m_next;
         const std::size_t size = m_size[index];
         lock.unlock();
+        errno = 0;
         bool isOk = std::fwrite(m_pBuffer[index].get(), 1, size, m_pFile) == size;
+        const int code = errno != 0 ? errno : EIO;
         lock.lock();
-        if (!isOk) {
+        if (!isOk && !m_isFailed) {
+            m_errno = code;
             m_isFailed = true;
         }
         m_next = (index + 1) % BUFFER_COUNT;
@@ -93,7 +97,10 @@ bool CBwfWriteBehind::Drain() {
     m_doneCond.wait(lock, [this] { return m_queued == 0; });
     if (m_fill != 0) {
         // The rest is small: written here rather than handed over.
-        if (std::fwrite(m_pBuffer[m_gather].get(), 1, m_fill, m_pFile) != m_fill) {
+        errno = 0;
+        if (std::fwrite(m_pBuffer[m_gather].get(), 1, m_fill, m_pFile) != m_fill &&
+            !m_isFailed) {
+            m_errno = errno != 0 ? errno : EIO;
             m_isFailed = true;
         }
         m_fill = 0;

@@ -36,6 +36,8 @@ public:
     // Writes what is gathered and waits for the thread; false once any write
     // has failed.
     bool Drain();
+    // The errno of the first failed write; 0 while none failed.
+    int GetErrno() const { return m_errno.load(); }
     bool IsEmpty() const { return m_fill == 0 && m_queued == 0; }
     std::size_t GetBufferSize() const { return m_bufferSize; }
 
@@ -58,5 +60,6 @@ private:
     std::atomic<int> m_queued{0};         // buffers handed to the thread
     bool m_isStop = false;
     std::atomic<bool> m_isFailed{false};
+    std::atomic<int> m_errno{0};
     std::thread m_thread;
 };

@@ -11,7 +11,15 @@ uint32_t LittleEndian32(const unsigned char* bytes) {
 
 } // namespace
 
-CChunkWalker::CChunkWalker(CBwfStream& file) : m_file(file) {
+CChunkWalker::CChunkWalker(CBwfStream& file, uint64_t position,
+                           const std::atomic<bool>* pIsCancel)
+    : CChunkWalker(file, pIsCancel) {
+    m_position = position;
+    m_isTopLevel = true;
+}
+
+CChunkWalker::CChunkWalker(CBwfStream& file, const std::atomic<bool>* pIsCancel)
+    : m_file(file), m_pIsCancel(pIsCancel) {
     // A lookup starts afresh: an earlier failed read must not hide chunks.
     // Failed writes are remembered by the stream apart from these flags.
     m_file.clear();
@@ -60,14 +68,16 @@ bool CChunkWalker::IsPlausible(uint64_t position) {
     return LittleEndian32(header + 4) <= m_fileSize - position - 8;
 }
 
-uint64_t CChunkWalker::After(uint64_t position, uint32_t size) {
+uint64_t CChunkWalker::After(uint64_t position, uint32_t size, bool& isPadMissing) {
     uint64_t next = position + 8 + size;
+    isPadMissing = false;
     if (size % 2 == 0) {
         return next;
     }
     // Writers that forget the RIFF pad byte exist; a zero pad byte can never
     // start a plausible header, so well-formed files always step over it.
     if (IsPlausible(next) && !IsPlausible(next + 1)) {
+        isPadMissing = true;
         return next;
     }
     return next + 1;
@@ -77,6 +87,14 @@ bool CChunkWalker::Next(ITEM& item) {
     if (m_isEnded) {
         return End();
     }
+    // A walk over millions of tiny chunks takes a while; a look at the flag
+    // now and then keeps a cancel prompt at no measurable cost.
+    if (m_pIsCancel != nullptr && ++m_steps % 4096 == 0 &&
+        m_pIsCancel->load(std::memory_order_relaxed)) {
+        m_isCancelled = true;
+        return End();
+    }
+    item.isPadMissing = false;
     if (m_isTypePending) {
         m_isTypePending = false;
         std::memcpy(item.id, "adtl", 4);
@@ -95,6 +113,21 @@ bool CChunkWalker::Next(ITEM& item) {
     item.pointer = m_position;
     item.size = 0;
     item.isComplete = true;
+    if (m_isTopLevel) {
+        item.token = TOKEN_CHUNK;
+        if (!ReadAt(m_position + 4, header + 4, 4)) {
+            m_file.clear();
+            item.isComplete = false;
+            m_isEnded = true;
+            return true;
+        }
+        item.size = LittleEndian32(header + 4);
+        if (std::memcmp(header, "LIST", 4) == 0) {
+            item.token = TOKEN_LIST;
+        }
+        m_position = After(m_position, item.size, item.isPadMissing);
+        return true;
+    }
     if (std::memcmp(header, "adtl", 4) == 0) {
         // A bare list type outside a LIST: passed over like the type field.
         item.token = TOKEN_LISTTYPE;
@@ -126,11 +159,11 @@ bool CChunkWalker::Next(ITEM& item) {
             m_position += 8;
         } else {
             m_file.clear();
-            m_position = After(m_position, item.size);
+            m_position = After(m_position, item.size, item.isPadMissing);
         }
         return true;
     }
     item.token = TOKEN_CHUNK;
-    m_position = After(m_position, item.size);
+    m_position = After(m_position, item.size, item.isPadMissing);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "CBwfStream.h"
 
+#include <atomic>
 #include <cstdint>
 
 // Walks the chunk headers of a RIFF file from its start, one header at a
@@ -16,7 +17,10 @@
 // unless the pad byte is plainly missing: the position right after the body
 // is a plausible chunk start and the position one byte later is not. Every
 // step moves forward and nothing is read outside the file, so a walk over
-// any bytes ends.
+// any bytes ends; a cancel flag, when given, ends it early.
+//
+// The top-level walk starts at a given position and takes every header
+// there as a chunk: no identifier is special and no LIST is entered.
 class CChunkWalker {
 public:
     enum TOKEN {
@@ -34,10 +38,18 @@ public:
         // False for a header cut off by the end of the file: the identifier
         // can still be matched, the size is not known. The walk ends after it.
         bool isComplete;
+        // The body is odd and the pad byte after it was judged missing: the
+        // next item starts right after the body.
+        bool isPadMissing;
     };
 
     // Clears the stream's error flags first.
-    explicit CChunkWalker(CBwfStream& file);
+    explicit CChunkWalker(CBwfStream& file, const std::atomic<bool>* pIsCancel = nullptr);
+    // The top-level walk from position.
+    CChunkWalker(CBwfStream& file, uint64_t position, const std::atomic<bool>* pIsCancel);
+
+    // True when the cancel flag ended the walk.
+    bool IsCancelled() const { return m_isCancelled; }
 
     // The next item, or false at the end of the walk, where the stream's
     // error flags are cleared and the position is at the end of the file.
@@ -47,11 +59,15 @@ private:
     bool End();
     bool ReadAt(uint64_t position, unsigned char* bytes, uint32_t count);
     bool IsPlausible(uint64_t position);
-    uint64_t After(uint64_t position, uint32_t size);
+    uint64_t After(uint64_t position, uint32_t size, bool& isPadMissing);
 
     CBwfStream& m_file;
     uint64_t m_fileSize = 0;
     uint64_t m_position = 0;
     bool m_isEnded = false;
     bool m_isTypePending = false;
+    bool m_isTopLevel = false;
+    bool m_isCancelled = false;
+    const std::atomic<bool>* m_pIsCancel = nullptr;
+    uint32_t m_steps = 0;
 };

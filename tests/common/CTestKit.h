@@ -136,6 +136,41 @@ inline Bytes Body(const Bytes& file, const std::string& id) {
     return Slice(file, chunk.pointer + 8, chunk.size);
 }
 
+// A strict reading of a RIFF/WAVE file, independent of the engine's walk:
+// the RIFF size is the file length - 8, the form type is WAVE, and the
+// top-level chunks follow each other with no gap, each on an even offset,
+// each whole inside the file, a zero pad byte after every odd body, and
+// nothing after the last one. No missing pad byte is forgiven.
+inline ::testing::AssertionResult StrictRiff(const Bytes& file) {
+    if (file.size() < 12 || Slice(file, 0, 4) != Text("RIFF") ||
+        Slice(file, 8, 4) != Text("WAVE")) {
+        return ::testing::AssertionFailure() << "no RIFF/WAVE header";
+    }
+    if (Le(file, 4) != file.size() - 8) {
+        return ::testing::AssertionFailure()
+               << "RIFF size " << Le(file, 4) << " for a file of " << file.size() << " bytes";
+    }
+    uint64_t at = 12;
+    while (at < file.size()) {
+        if (at % 2 != 0 || at + 8 > file.size()) {
+            return ::testing::AssertionFailure() << "a chunk header at " << at << " is cut off";
+        }
+        const uint64_t size = Le(file, at + 4);
+        if (at + 8 + size > file.size()) {
+            return ::testing::AssertionFailure()
+                   << "the chunk at " << at << " runs past the end of the file";
+        }
+        at += 8 + size;
+        if (size % 2 != 0) {
+            if (at >= file.size() || file[at] != 0) {
+                return ::testing::AssertionFailure() << "no zero pad byte at " << at;
+            }
+            ++at;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // Equal bytes, or the offset where they first differ.
 inline ::testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected) {
     if (actual == expected) {
