@@ -3,15 +3,28 @@
 #include <cstdint>
 #include <string>
 
+// A path as the jobs' messages name it: in double quotes, with control
+// characters written as \xNN so that a crafted name cannot drive a terminal.
+inline std::string Quoted(const std::string& path) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text = "\"";
+    for (char c : path) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            text += "\\x";
+            text += digits[byte >> 4];
+            text += digits[byte & 15];
+        } else {
+            text += c;
+        }
+    }
+    return text + "\"";
+}
+
 // What a conversion job needs from whoever runs it: the window's progress
 // dialog or the command line. Calls come from the job's own thread, in order;
 // a host that shows them elsewhere hands them over and, for the question,
 // waits for the answer.
-// A path as the jobs' messages name it: in double quotes.
-inline std::string Quoted(const std::string& path) {
-    return "\"" + path + "\"";
-}
-
 class CJobHost {
 public:
     virtual ~CJobHost() = default;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Merges the mono files of one take, "SOURCE/TAKE_n.wav" for n from 1 to 8,
 // into one poly file "DEST/TAKE.wav" of N channels, N the highest channel
@@ -23,6 +24,9 @@ public:
     std::string m_strSourceFolder;
     std::string m_strDestFolder;
     int m_convertMode = 0;
+    // Every other input of the run this job belongs to (the monos of the
+    // other takes being merged): the output must not be one of them.
+    std::vector<std::string> m_arrayRunInput;
 
     // Nothing is created unless every mono file can be read and merged; a
     // cancelled or failed run leaves no poly file behind.

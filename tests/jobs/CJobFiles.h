@@ -7,6 +7,10 @@
 #include "CPolyToMonoJob.h"
 #include "CTestKit.h"
 
+#include <sndfile.h>
+
+#include <map>
+
 // The identifiers of the top-level chunks, in file order.
 inline std::string Order(const Bytes& file) {
     std::string order;
@@ -51,6 +55,40 @@ protected:
         fs::remove_all(PathOf("out"));
         fs::create_directory(PathOf("out"));
     }
+    // The regular files under "out" with their bytes.
+    std::map<std::string, Bytes> Outputs() const {
+        std::map<std::string, Bytes> files;
+        std::error_code error;
+        for (auto it = fs::recursive_directory_iterator(PathOf("out"), error);
+             !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+            if (it->is_regular_file()) {
+                files[it->path().string()] = Read(it->path().string());
+            }
+        }
+        return files;
+    }
+    // Every file a run wrote under "out" is whole (those that were there
+    // before and are unchanged are the test's own): no temporary file is
+    // left, and each passes the strict RIFF reading and opens in libsndfile.
+    void CheckOutputs(const std::map<std::string, Bytes>& before) const {
+        for (const auto& [path, bytes] : Outputs()) {
+            auto old = before.find(path);
+            if (old != before.end() && old->second == bytes) {
+                continue;
+            }
+            SCOPED_TRACE(path);
+            EXPECT_EQ(path.find(".partial"), std::string::npos) << "a temporary file is left";
+            EXPECT_TRUE(StrictRiff(bytes));
+            SF_INFO info{};
+            SNDFILE* pFile = sf_open(path.c_str(), SFM_READ, &info);
+            EXPECT_NE(pFile, nullptr) << sf_strerror(nullptr);
+            if (pFile != nullptr) {
+                EXPECT_GE(info.channels, 1);
+                EXPECT_GT(info.samplerate, 0);
+                sf_close(pFile);
+            }
+        }
+    }
     // Splits files of the folder, each with its select mask, into "out".
     JOBRESULT Split(CTestHost& host, const std::vector<std::pair<std::string, uint16_t>>& rows,
                     bool isOnePass = true) const {
@@ -59,11 +97,17 @@ protected:
             job.m_arraySource.push_back(
                 {fs::path(row.first).filename().string(), PathOf(row.first), row.second});
         }
-        return job.Run(host, host.m_isCancel);
+        const std::map<std::string, Bytes> before = Outputs();
+        const JOBRESULT result = job.Run(host, host.m_isCancel);
+        CheckOutputs(before);
+        return result;
     }
     JOBRESULT Merge(CTestHost& host, const std::string& source, const std::string& take,
                     uint16_t mask, int mode = 0) const {
-        return CMonoToPolyJob{take, mask, PathOf(source), PathOf("out"), mode}.Run(host,
-                                                                                   host.m_isCancel);
+        const std::map<std::string, Bytes> before = Outputs();
+        const JOBRESULT result = CMonoToPolyJob{take, mask, PathOf(source), PathOf("out"), mode, {}}.Run(
+            host, host.m_isCancel);
+        CheckOutputs(before);
+        return result;
     }
 };
