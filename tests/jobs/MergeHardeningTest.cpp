@@ -1,0 +1,3 @@
+// Merging takes that a careless or hostile world hands over.
+
+#include "CJobFiles.h"

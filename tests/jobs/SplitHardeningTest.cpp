@@ -1,0 +1,3 @@
+// Splitting sources that a careless or hostile world hands over.
+
+#include "CJobFiles.h"
