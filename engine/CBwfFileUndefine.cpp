@@ -63,9 +63,8 @@ int32_t CBwfFile::EnumUndefineChunk(const UNDEFINEVISIT& visit) {
     int32_t count = 0;
     CChunkWalker walker(m_file, m_pIsCancel);
     while (walker.Next(item)) {
-        if (item.token != CChunkWalker::TOKEN_CHUNK || !item.isComplete ||
-            IsKnownId(item.id) || item.id[0] == '\0' || item.size == 0 ||
-            (isTailDropped && item.pointer > dataPointer)) {
+        if (item.token != CChunkWalker::TOKEN_CHUNK || !item.isComplete || IsKnownId(item.id) ||
+            item.id[0] == '\0' || item.size == 0 || (isTailDropped && item.pointer > dataPointer)) {
             continue;
         }
         _CHUNK chunk;

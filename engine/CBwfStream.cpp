@@ -33,10 +33,9 @@ bool CBwfStream::open(const char* path, OPENMODE mode) {
     }
     // OPEN_EXCLUSIVE: "x" makes the open fail on any existing name, a link
     // included, instead of following it.
-    const char* modeText = mode == OPEN_READ
-                               ? "rb"
-                               : (mode == OPEN_UPDATE ? "r+b"
-                                                      : (mode == OPEN_CREATE ? "w+b" : "w+bx"));
+    const char* modeText =
+        mode == OPEN_READ ? "rb"
+                          : (mode == OPEN_UPDATE ? "r+b" : (mode == OPEN_CREATE ? "w+b" : "w+bx"));
     errno = 0;
     std::FILE* pFile = std::fopen(path, modeText);
     m_errno = errno;

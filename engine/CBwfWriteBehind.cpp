@@ -98,8 +98,7 @@ bool CBwfWriteBehind::Drain() {
     if (m_fill != 0) {
         // The rest is small: written here rather than handed over.
         errno = 0;
-        if (std::fwrite(m_pBuffer[m_gather].get(), 1, m_fill, m_pFile) != m_fill &&
-            !m_isFailed) {
+        if (std::fwrite(m_pBuffer[m_gather].get(), 1, m_fill, m_pFile) != m_fill && !m_isFailed) {
             m_errno = errno != 0 ? errno : EIO;
             m_isFailed = true;
         }

@@ -11,8 +11,7 @@ uint32_t LittleEndian32(const unsigned char* bytes) {
 
 } // namespace
 
-CChunkWalker::CChunkWalker(CBwfStream& file, uint64_t position,
-                           const std::atomic<bool>* pIsCancel)
+CChunkWalker::CChunkWalker(CBwfStream& file, uint64_t position, const std::atomic<bool>* pIsCancel)
     : CChunkWalker(file, pIsCancel) {
     m_position = position;
     m_isTopLevel = true;

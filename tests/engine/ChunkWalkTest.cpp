@@ -35,6 +35,12 @@ protected:
         }
         EXPECT_EQ(size_t(count), found.size());
         EXPECT_EQ(m_file.GetFilePointer(), m_nSize); // at the end, flags cleared
+        Found visited;                               // the same entries without a list
+        m_file.EnumUndefineChunk([&](const CBwfFile::_CHUNK& chunk, uint64_t at) {
+            visited.emplace_back(std::string(chunk.id, 4), at);
+            return true;
+        });
+        EXPECT_EQ(visited, found);
         return found;
     }
 
@@ -159,4 +165,51 @@ TEST_F(CChunkWalkTest, ChunksBeyondFourGigabytesAreFound) {
     ASSERT_EQ(m_file.SetFilePointer(4), 4u);
     ASSERT_EQ(m_file.ReadFile(bytes, 4), 4u);
     EXPECT_EQ(CBwfFile::BinToDec(bytes, 4), uint32_t(tail + 4)); // low 32 bits of L - 8
+}
+
+TEST_F(CChunkWalkTest, TopLevelWalkTellsMissingPadBytesAndEntersNoList) {
+    // Identifier, position, whether the header is whole, whether a pad is missing.
+    using Items = std::vector<std::tuple<std::string, uint64_t, bool, bool>>;
+    const std::pair<std::string, Items> cases[] = {
+        {"RIFF|fmt :16|JUNK:3|data:4",
+         {{"fmt ", 12, true, false}, {"JUNK", 36, true, true}, {"data", 47, true, false}}},
+        {"RIFF|JUNK:3+|LIST=16|adtl|labl:4|data:1",
+         {{"JUNK", 12, true, false}, {"LIST", 24, true, false}, {"data", 48, true, false}}},
+        {"RIFF|RIFF:2|adtl:2|dat", {{"RIFF", 12, true, false}, {"adtl", 22, true, false}}},
+        {"RIFF|xtra:2|data|00", {{"xtra", 12, true, false}, {"data", 22, false, false}}},
+    };
+    for (const auto& [layout, expected] : cases) {
+        SCOPED_TRACE(layout);
+        Open(layout);
+        Items items;
+        EXPECT_TRUE(m_file.WalkChunks(12, [&](const CBwfFile::_CHUNKITEM& item) {
+            items.emplace_back(std::string(item.chunk.id, 4), item.pointer, item.isComplete,
+                               item.isPadMissing);
+            return true;
+        }));
+        EXPECT_EQ(items, expected);
+    }
+    Open("RIFF|fmt :16|JUNK:3|data:4");
+    int count = 0;
+    EXPECT_TRUE(m_file.WalkChunks(36, [&](const CBwfFile::_CHUNKITEM&) { return ++count < 1; }));
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(CChunkWalkTest, LongWalksStopOnCancelAndListsStayBounded) {
+    std::string layout = "RIFF|fmt :16";
+    for (int i = 0; i < 20000; ++i) {
+        layout += "|xtra:0";
+    }
+    Open(layout + "|data:2");
+    std::vector<CBwfFile::_CHUNKENTRY> list;
+    EXPECT_EQ(m_file.EnumChunkList(list, 100), 20002u);
+    EXPECT_EQ(list.size(), 100u);
+    std::atomic<bool> isCancel{true};
+    m_file.SetCancelFlag(&isCancel);
+    EXPECT_FALSE(m_file.MoveChunk(CHUNK_DATA, 0)); // ended before the samples
+    EXPECT_FALSE(m_file.WalkChunks(12, [](const CBwfFile::_CHUNKITEM&) { return true; }));
+    EXPECT_EQ(m_file.EnumExistChunk(), CHUNK_RIFF | CHUNK_FMT);
+    isCancel = false;
+    EXPECT_TRUE(m_file.MoveChunk(CHUNK_DATA, 0));
+    EXPECT_EQ(m_file.GetFilePointer(), 12u + 24 + 20000 * 8);
 }

@@ -3,6 +3,9 @@
 #include "CBwfFile.h"
 #include "CTestKit.h"
 
+#include <cerrno>
+#include <cstring>
+
 using CFileAccessTest = CTempFolderTest;
 
 TEST_F(CFileAccessTest, OnlyWavOrWAVAfterTheLastDotIsAccepted) {
@@ -62,6 +65,85 @@ TEST_F(CFileAccessTest, ClosingWritesTheRiffSizeToWritableFilesAndReportsAFullDi
     }
     EXPECT_EQ(file.WriteZeroFile(4020), 4020u);
     EXPECT_FALSE(file.CloseFile());
+    EXPECT_EQ(file.GetLastError().code, ENOSPC);
+    EXPECT_EQ(file.GetErrorText(), std::strerror(ENOSPC));
+}
+
+TEST_F(CFileAccessTest, FailuresKeepTheirReasonUntilClearedOrReplaced) {
+    CBwfFile file;
+    ASSERT_TRUE(file.OpenFile(Write("a.wav", Layout("RIFF|data:10")).c_str(), true));
+    EXPECT_EQ(file.GetErrorText(), "");
+    char buffer[64];
+    file.SetFilePointer(12);
+    EXPECT_EQ(file.ReadFile(buffer, 64), 0u); // cut short: the flags are cleared
+    EXPECT_TRUE(file.GetLastError().isShortRead);
+    EXPECT_TRUE(file.MoveChunk(CHUNK_DATA, 0)); // a lookup clears flags, not the reason
+    EXPECT_EQ(file.GetErrorText(), "the file ends before the bytes asked for");
+    EXPECT_EQ(file.WriteFile("x", 1), 0u); // read-only: a new failure, a new reason
+    EXPECT_EQ(file.GetLastError().code, EBADF);
+    EXPECT_FALSE(file.GetLastError().isShortRead);
+    file.ClearError();
+    EXPECT_EQ(file.GetLastError().code, 0);
+    EXPECT_TRUE(file.MoveChunk(CHUNK_DATA, 8));
+    EXPECT_EQ(file.ReadFile(buffer, 10), 10u);
+    CBwfFile missing;
+    EXPECT_FALSE(missing.OpenFile(PathOf("none.wav").c_str(), true));
+    EXPECT_EQ(missing.GetLastError().code, ENOENT);
+}
+
+TEST_F(CFileAccessTest, TemporaryFilesReachTheirNameOnlyWhenCommitted) {
+    const Bytes old = Layout("RIFF|JUNK:4");
+    const std::string path = Write("take.wav", old);
+    auto others = [&]() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_pathFolder)) {
+            if (entry.path().filename() != "take.wav") {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        return names;
+    };
+    {
+        CBwfFile file;
+        ASSERT_TRUE(file.CreateTempFile(path.c_str()));
+        EXPECT_EQ(file.GetFilePath(), path);
+        const std::string name = fs::path(file.GetTempPath()).filename().string();
+        EXPECT_EQ(name[0], '.');
+        EXPECT_EQ(name.substr(name.size() - 8), ".partial");
+        EXPECT_EQ(others(), std::vector<std::string>{name});
+        file.CreateChunk(CHUNK_RIFF, 0);
+        file.DiscardFile();
+        EXPECT_TRUE(others().empty());
+        ASSERT_TRUE(file.CreateTempFile(path.c_str()));
+        file.CreateChunk(CHUNK_RIFF, 0);
+        EXPECT_EQ(Read("take.wav"), old); // untouched until the commit
+    }
+    EXPECT_TRUE(others().empty()); // the destructor discards
+    EXPECT_EQ(Read("take.wav"), old);
+    CBwfFile file;
+    ASSERT_TRUE(file.CreateTempFile(path.c_str()));
+    file.CreateChunk(CHUNK_RIFF, 0);
+    EXPECT_TRUE(file.CommitFile());
+    EXPECT_EQ(Read("take.wav"), Layout("RIFF=4|WAVE"));
+    EXPECT_TRUE(others().empty());
+    // A link at the final name is replaced, its target never written.
+    const std::string target = Write("target.wav", old);
+    fs::remove(path);
+    fs::create_symlink(target, path);
+    ASSERT_TRUE(file.CreateTempFile(path.c_str()));
+    file.CreateChunk(CHUNK_RIFF, 0);
+    EXPECT_TRUE(file.CommitFile());
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(Read("target.wav"), old);
+    // A commit that cannot rename leaves nothing behind.
+    fs::remove(path);
+    fs::create_directory(path);
+    fs::create_directory(PathOf("take.wav/inside"));
+    ASSERT_TRUE(file.CreateTempFile(path.c_str()));
+    EXPECT_FALSE(file.CommitFile());
+    EXPECT_NE(file.GetErrorText(), "");
+    EXPECT_EQ(others(), std::vector<std::string>{"target.wav"});
+    EXPECT_FALSE(file.CreateTempFile(PathOf("take.txt").c_str()));
 }
 
 // No temporary folder: a dying child would leave it behind.

@@ -105,8 +105,9 @@ protected:
     JOBRESULT Merge(CTestHost& host, const std::string& source, const std::string& take,
                     uint16_t mask, int mode = 0) const {
         const std::map<std::string, Bytes> before = Outputs();
-        const JOBRESULT result = CMonoToPolyJob{take, mask, PathOf(source), PathOf("out"), mode, {}}.Run(
-            host, host.m_isCancel);
+        const JOBRESULT result =
+            CMonoToPolyJob{take, mask, PathOf(source), PathOf("out"), mode, {}}.Run(
+                host, host.m_isCancel);
         CheckOutputs(before);
         return result;
     }
