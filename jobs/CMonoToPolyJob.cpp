@@ -1,10 +1,12 @@
 #include "CMonoToPolyJob.h"
 
 #include "CBwfFile.h"
+#include "CJobPath.h"
 #include "CSampleCopy.h"
 #include "CTakeScanner.h"
 #include "CWaveFormat.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -22,9 +24,12 @@ constexpr uint32_t SAMPLE_BLOCK = 64 * 1024;
 constexpr uint32_t POLY_WRITE_BUFFER = 256 * 1024;
 // Bytes of interleaved frames laid out at a time.
 constexpr uint32_t INTERLEAVE_RUN = 16 * 1024;
+// The bext body whose coding history is rewritten, and where that starts.
+constexpr uint32_t BEXT_BODY = 858;
+constexpr uint64_t BEXT_HISTORY = 12 + 8 + 602;
 
 // Sizes of the chunks written with default contents.
-constexpr uint64_t DEFAULT_BEXT_BYTES = 866;
+constexpr uint64_t DEFAULT_BEXT_BYTES = 8 + BEXT_BODY;
 constexpr uint64_t DEFAULT_CUE_BYTES = 2388;
 constexpr uint64_t DEFAULT_PLST_BYTES = 1200;
 constexpr uint64_t DEFAULT_LIST_BYTES = 6348;
@@ -34,43 +39,94 @@ struct MONOFILE {
     CBwfFile file;
     std::string strPath;
     CWaveFormat format;
-    uint64_t dataPointer = 0;
-    uint64_t dataAvailable = 0; // bytes of the "data" payload the file holds
+    uint64_t dataPointer = 0;   // first byte of the "data" body
+    uint64_t dataAvailable = 0; // bytes of the "data" body the file holds
     uint32_t dataSize = 0;
     bool isPresent = false;
 };
 
-// A chunk of the lead file to carry over, reached where it is.
+// A chunk of the lead file to carry over, reached where it is. size is the
+// part of its body that the file holds.
 struct CARRIED {
+    char id[4];
     uint64_t pointer;
     uint32_t size;
+    bool isCut; // the size field runs past the end of the file
 };
+
+enum COPYFAULT { COPYFAULT_NONE, COPYFAULT_READ, COPYFAULT_WRITE };
 
 uint64_t ChunkBytes(uint32_t size) {
     return 8 + uint64_t(size) + (size % 2);
 }
 
-// Copies a chunk byte for byte, with a pad byte after an odd body so that
-// the file stays valid RIFF.
-bool CopyChunk(CBwfFile& lead, const CARRIED& chunk, CBwfFile& poly) {
-    uint64_t position = poly.GetFilePointer();
-    uint64_t bytes = 8 + uint64_t(chunk.size);
-    if (position == NO_POINTER || bytes > 0xFFFFFFFFull) {
-        return false;
+CARRIED Carried(const char* id, uint64_t pointer, uint32_t size, uint64_t fileSize) {
+    CARRIED chunk{{}, pointer, size, false};
+    std::memcpy(chunk.id, id, 4);
+    const uint64_t held = fileSize >= pointer + 8 ? fileSize - pointer - 8 : 0;
+    if (held < size) {
+        chunk.size = uint32_t(held);
+        chunk.isCut = true;
     }
-    if (poly.CopyFile(lead, uint32_t(bytes), chunk.pointer, position) != bytes) {
-        return false;
-    }
-    return chunk.size % 2 == 0 || poly.WriteZeroFile(1) == 1;
+    return chunk;
 }
 
-bool FindChunk(CBwfFile& file, uint32_t kind, CARRIED& chunk) {
-    if (!file.MoveChunk(kind, 0)) {
+std::string IdText(const char* id) {
+    return Quoted(std::string(id, 4));
+}
+
+// ": reason." from the file's last failure, or "." when it gave none;
+// shortText stands for a read that met the end of the file.
+std::string Reason(const CBwfFile& file, const std::string& shortText) {
+    const std::string text = file.GetLastError().isShortRead ? shortText : file.GetErrorText();
+    return text.empty() ? "." : ": " + text + ".";
+}
+
+// The header with the carried size, the body piece by piece and a zero pad
+// byte after an odd body. The poly file is only appended to: a move in it
+// would hand its pending writes to the disk once per chunk.
+COPYFAULT CopyChunk(CBwfFile& lead, const CARRIED& chunk, CBwfFile& poly,
+                    const std::atomic<bool>& isCancel) {
+    if (poly.WriteFile(chunk.id, 4) != 4 || poly.WriteFile(chunk.size) == 0) {
+        return COPYFAULT_WRITE;
+    }
+    if (lead.SetFilePointer(chunk.pointer + 8) == NO_POINTER) {
+        return COPYFAULT_READ;
+    }
+    unsigned char piece[TRANSFER_PIECE];
+    // A cancelled copy stops short; the file is then discarded.
+    for (uint32_t done = 0; done < chunk.size && !isCancel.load(std::memory_order_relaxed);) {
+        const uint32_t length = std::min(chunk.size - done, TRANSFER_PIECE);
+        if (lead.ReadFile(piece, length) != length) {
+            return COPYFAULT_READ;
+        }
+        if (poly.WriteFile(piece, length) != length) {
+            return COPYFAULT_WRITE;
+        }
+        done += length;
+    }
+    return chunk.size % 2 == 0 || poly.WriteZeroFile(1) == 1 ? COPYFAULT_NONE : COPYFAULT_WRITE;
+}
+
+// The "data" body of a file and how much of it the file holds; false
+// without a whole "data" header.
+bool FindData(MONOFILE& mono) {
+    if (!mono.file.MoveChunk(CHUNK_DATA, 0)) {
         return false;
     }
-    chunk.pointer = file.GetFilePointer();
-    chunk.size = file.GetChunkSize(kind);
-    return chunk.pointer != NO_POINTER;
+    const uint64_t pointer = mono.file.GetFilePointer();
+    unsigned char header[8];
+    if (pointer == NO_POINTER || mono.file.ReadFile(header, 8) != 8) {
+        return false;
+    }
+    const uint64_t fileSize = mono.file.GetFileSize();
+    if (fileSize == NO_POINTER || fileSize < pointer + 8) {
+        return false;
+    }
+    mono.dataSize = CBwfFile::BinToDec(header + 4, 4);
+    mono.dataPointer = pointer + 8;
+    mono.dataAvailable = std::min<uint64_t>(mono.dataSize, fileSize - mono.dataPointer);
+    return true;
 }
 
 } // namespace
@@ -81,15 +137,20 @@ std::string CMonoToPolyJob::PolyPath(const std::string& destFolder, const std::s
 
 JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel) const {
     const std::string& take = m_strTakeName;
-    host.SetProgressText(progressTitle, take);
-    const std::string outPath = PolyPath(m_strDestFolder, take);
-    const uint64_t boundary = m_convertMode == 2 ? 4096 : 32768;
-    const bool isMetadataFirst = m_convertMode == 0;
-
     auto refuse = [&](const std::string& message) {
         host.ShowError(message);
         return JOBRESULT_FAILED;
     };
+    auto isCancelled = [&]() { return isCancel.load(std::memory_order_relaxed); };
+    // The name goes into the output path: it must name a file in the folder.
+    const std::string problem = CJobPath::TakeNameProblem(take);
+    if (!problem.empty()) {
+        return refuse("Cannot merge a take with " + problem + "; nothing was written.");
+    }
+    host.SetProgressText(progressTitle, take);
+    const std::string outPath = PolyPath(m_strDestFolder, take);
+    const uint64_t boundary = m_convertMode == 2 ? 4096 : 32768;
+    const bool isMetadataFirst = m_convertMode == 0;
 
     // Open and check every mono file before anything is written.
     std::unique_ptr<MONOFILE[]> monos(new MONOFILE[MAX_CHANNELS]);
@@ -101,12 +162,20 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         }
         MONOFILE& mono = monos[n - 1];
         mono.strPath = CTakeScanner::MonoPath(m_strSourceFolder, take, n);
+        std::error_code error;
+        // Opening a FIFO would wait for a writer.
+        if (std::filesystem::exists(std::filesystem::status(mono.strPath, error)) &&
+            !CJobPath::IsRegularFile(mono.strPath)) {
+            return refuse(CJobPath::NotRegularMessage(mono.strPath));
+        }
+        mono.file.SetCancelFlag(&isCancel);
         if (!mono.file.OpenFile(mono.strPath.c_str(), true)) {
-            return refuse("Cannot open " + Quoted(mono.strPath) + " for reading.");
+            return refuse("Cannot open " + Quoted(mono.strPath) + " for reading" +
+                          Reason(mono.file, ""));
         }
         std::string reason;
         if (!mono.format.Read(mono.file, mono.strPath, TRANSFER_PIECE, reason)) {
-            return refuse(reason);
+            return isCancelled() ? JOBRESULT_CANCELLED : refuse(reason);
         }
         if (mono.format.m_channels != 1) {
             return refuse(Quoted(mono.strPath) + " has " + std::to_string(mono.format.m_channels) +
@@ -119,7 +188,7 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         }
     }
     if (leadIndex < 0) {
-        return refuse("No mono file of the take \"" + take + "\" was found in " +
+        return refuse("No mono file of the take " + Quoted(take) + " was found in " +
                       Quoted(m_strSourceFolder) + "; nothing was written.");
     }
     MONOFILE& lead = monos[leadIndex];
@@ -131,6 +200,10 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
                       " bytes; " + std::to_string(channels) +
                       " channels of them cannot be merged.");
     }
+    // Said only once the poly file is being written.
+    std::vector<std::string> arrayNote;
+    // The poly file is as long as the longest channel, in samples.
+    uint64_t frames = 0;
     for (int n = 0; n < channels; ++n) {
         MONOFILE& mono = monos[n];
         if (!mono.isPresent) {
@@ -143,119 +216,156 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
                           Quoted(lead.strPath) + "; the channels of a take must match.");
         }
         // A channel without samples is silent.
-        if (mono.file.MoveChunk(CHUNK_DATA, 8)) {
-            mono.dataSize = mono.file.GetChunkSize(CHUNK_DATA);
-            mono.dataPointer = mono.file.GetFilePointer();
-            uint64_t fileSize = mono.file.GetFileSize();
-            if (mono.dataPointer <= fileSize) {
-                uint64_t held = fileSize - mono.dataPointer;
-                mono.dataAvailable = held < mono.dataSize ? held : mono.dataSize;
+        if (FindData(mono) && mono.dataAvailable < mono.dataSize) {
+            arrayNote.push_back(Quoted(mono.strPath) + " ends before its data chunk does; the " +
+                                std::to_string(mono.dataAvailable) +
+                                " bytes of samples it holds are merged.");
+        }
+        frames = std::max(frames, (mono.dataAvailable + width - 1) / width);
+    }
+    if (isCancelled()) {
+        return JOBRESULT_CANCELLED;
+    }
+    const uint64_t leadFrames = (lead.dataAvailable + width - 1) / width;
+    for (int n = 0; n < channels; ++n) {
+        const uint64_t length = (monos[n].dataAvailable + width - 1) / width;
+        if (monos[n].isPresent && length != leadFrames) {
+            arrayNote.push_back(Quoted(monos[n].strPath) + " has " + std::to_string(length) +
+                                " samples, the lead " + Quoted(lead.strPath) + " " +
+                                std::to_string(leadFrames) + "; the poly file has " +
+                                std::to_string(frames) +
+                                " and each channel is silent after its end.");
+        }
+    }
+
+    // The lead's chunks, found where they are, cut to the bytes it holds.
+    const uint64_t leadSize = lead.file.GetFileSize();
+    CARRIED known[4] = {};
+    bool hasKnown[4] = {};
+    static const char knownId[4][5] = {"bext", "cue ", "plst", "iXML"};
+    lead.file.WalkChunks(12, [&](const CBwfFile::_CHUNKITEM& item) {
+        for (int k = 0; k < 4 && item.isComplete; ++k) {
+            if (!hasKnown[k] && std::memcmp(item.chunk.id, knownId[k], 4) == 0) {
+                known[k] = Carried(knownId[k], item.pointer, item.chunk.size, leadSize);
+                hasKnown[k] = true;
             }
         }
-    }
-    const uint64_t dataBytes = lead.dataAvailable;
-    if (dataBytes < lead.dataSize) {
-        host.ShowError(Quoted(lead.strPath) + " ends before its data chunk does; the " +
-                       std::to_string(dataBytes) + " bytes of samples it holds are merged.");
-    }
-
-    // The lead's chunks, found where they are.
-    const uint32_t exist = lead.file.EnumExistChunk();
-    CARRIED bext{}, cue{}, plst{}, ixml{};
-    const bool hasBext = (exist & CHUNK_BEXT) != 0 && FindChunk(lead.file, CHUNK_BEXT, bext);
-    const bool hasCue = (exist & CHUNK_CUE) != 0 && FindChunk(lead.file, CHUNK_CUE, cue);
-    const bool hasPlst = (exist & CHUNK_PLST) != 0 && FindChunk(lead.file, CHUNK_PLST, plst);
-    const bool hasIXml = (exist & CHUNK_IXML) != 0 && FindChunk(lead.file, CHUNK_IXML, ixml);
-    std::vector<CARRIED> arrayUndefined;
-    const int32_t undefinedCount = lead.file.EnumUndefineChunk();
-    for (int32_t i = 0; i < undefinedCount; ++i) {
-        CBwfFile::_CHUNK chunk;
-        uint64_t pointer = 0;
-        if (lead.file.GetUndefineChunk(i, &chunk, &pointer)) {
-            arrayUndefined.push_back({pointer, chunk.size});
+        return true;
+    });
+    const CARRIED &bext = known[0], &cue = known[1], &plst = known[2], &ixml = known[3];
+    const bool hasBext = hasKnown[0], hasCue = hasKnown[1], hasPlst = hasKnown[2];
+    const bool hasIXml = hasKnown[3];
+    // A walk ends after a chunk that runs past the end of the file, so there
+    // are few such notes whatever the file holds.
+    auto noteCut = [&](const CARRIED& chunk) {
+        if (chunk.isCut) {
+            arrayNote.push_back(Quoted(lead.strPath) + ": the chunk " + IdText(chunk.id) +
+                                " runs past the end of the file; the " +
+                                std::to_string(chunk.size) + " bytes of it there are carried.");
+        }
+    };
+    for (int k = 0; k < 4; ++k) {
+        if (hasKnown[k] && (k != 3 || isMetadataFirst)) {
+            noteCut(known[k]);
         }
     }
-
-    // Every carried chunk must lie whole inside the lead file.
-    const uint64_t leadSize = lead.file.GetFileSize();
-    for (const CARRIED* pChunk : {hasBext ? &bext : nullptr, hasCue ? &cue : nullptr,
-                                  hasPlst ? &plst : nullptr, hasIXml ? &ixml : nullptr}) {
-        if (pChunk != nullptr && pChunk->pointer + 8 + pChunk->size > leadSize) {
-            return refuse("A chunk of " + Quoted(lead.strPath) +
-                          " runs past the end of the file; it cannot be carried over.");
-        }
-    }
-    for (const CARRIED& chunk : arrayUndefined) {
-        if (chunk.pointer + 8 + chunk.size > leadSize) {
-            return refuse("A chunk of " + Quoted(lead.strPath) +
-                          " runs past the end of the file; it cannot be carried over.");
-        }
+    // Two walks over the undefined chunks, one here to size them and one to
+    // copy them, so that nothing proportional to their number is held.
+    uint64_t undefinedBytes = 0;
+    lead.file.EnumUndefineChunk([&](const CBwfFile::_CHUNK& chunk, uint64_t pointer) {
+        const CARRIED carried = Carried(chunk.id, pointer, chunk.size, leadSize);
+        undefinedBytes += ChunkBytes(carried.size);
+        noteCut(carried);
+        return true;
+    });
+    if (isCancelled()) {
+        return JOBRESULT_CANCELLED;
     }
 
     // Refuse what a RIFF file cannot hold before anything is written.
-    const uint64_t frames = (dataBytes + width - 1) / width;
+    const uint64_t dataBytes = frames * width; // of each channel
     const uint64_t samples = frames * frameBytes;
     const uint64_t filled = (samples + TRANSFER_PIECE - 1) / TRANSFER_PIECE * TRANSFER_PIECE;
     uint64_t metadataBytes = (hasBext ? ChunkBytes(bext.size) : DEFAULT_BEXT_BYTES) + 24 +
                              (hasCue ? ChunkBytes(cue.size) : DEFAULT_CUE_BYTES) +
                              (hasPlst ? ChunkBytes(plst.size) : DEFAULT_PLST_BYTES) +
-                             DEFAULT_LIST_BYTES;
+                             DEFAULT_LIST_BYTES + undefinedBytes;
     if (isMetadataFirst) {
         metadataBytes += hasIXml ? ChunkBytes(ixml.size) : DEFAULT_IXML_BYTES;
-    }
-    for (const CARRIED& chunk : arrayUndefined) {
-        metadataBytes += ChunkBytes(chunk.size);
     }
     if (filled > 0xFFFFFFFFull ||
         12 + boundary + metadataBytes + filled > CWaveFormat::RIFF_FILE_MAX) {
         return refuse("The poly file " + Quoted(outPath) +
                       " would exceed the 4 GiB that a wave file can hold.");
     }
-
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(outPath, error))) {
-        for (int n = 0; n < channels; ++n) {
-            if (monos[n].isPresent &&
-                std::filesystem::equivalent(outPath, monos[n].strPath, error)) {
-                return refuse(Quoted(outPath) + " is one of the take's own mono files; " +
-                              "choose another output folder.");
-            }
+    // An input of this run at the output path would be lost by the rename.
+    std::vector<std::string> arrayInput = m_arrayRunInput;
+    for (int n = 0; n < channels; ++n) {
+        if (monos[n].isPresent) {
+            arrayInput.push_back(monos[n].strPath);
         }
-        if (!host.AskOverwrite(overwriteTitle, outPath)) {
-            return JOBRESULT_DECLINED;
+    }
+    for (const std::string& input : arrayInput) {
+        if (CJobPath::IsSameFile(outPath, input)) {
+            return refuse("The poly file " + Quoted(outPath) + " would replace the mono file " +
+                          Quoted(input) + " that this run reads; choose another output folder.");
         }
-        std::filesystem::remove(outPath, error);
     }
 
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(outPath, error)) &&
+        !host.AskOverwrite(overwriteTitle, outPath)) {
+        return JOBRESULT_DECLINED;
+    }
+    for (const std::string& note : arrayNote) {
+        host.ShowError(note);
+    }
+
+    // Written under a temporary name: a file at outPath stays as it is until
+    // the whole poly file replaces it.
     CBwfFile poly;
     // The one file written: larger hand-overs to its writing thread mean
     // fewer waits for it.
     poly.SetWriteBuffer(POLY_WRITE_BUFFER);
-    if (!poly.CreateBlankFile(outPath.c_str())) {
-        return refuse("Cannot create " + Quoted(outPath) + ".");
+    if (!poly.CreateTempFile(outPath.c_str())) {
+        return refuse("Cannot create " + Quoted(outPath) + Reason(poly, ""));
     }
-    auto fail = [&](const std::string& message) {
-        poly.CloseFile();
-        std::error_code removeError;
-        std::filesystem::remove(outPath, removeError);
+    std::string fault; // why writing stopped, when not the poly file's fault
+    auto cancel = [&]() {
+        poly.DiscardFile();
+        return JOBRESULT_CANCELLED;
+    };
+    auto fail = [&]() {
+        const std::string message =
+            fault.empty() ? "Cannot write " + Quoted(outPath) + Reason(poly, "") : fault;
+        poly.DiscardFile();
         return refuse(message);
     };
-    const std::string cannotWrite = "Cannot write " + Quoted(outPath) + " (is the disk full?).";
-
-    // Metadata blocks; a failed read of the lead and a failed write of the
-    // poly file are told apart by the poly file's position.
+    auto copy = [&](const CARRIED& chunk) {
+        switch (CopyChunk(lead.file, chunk, poly, isCancel)) {
+        case COPYFAULT_NONE:
+            return true;
+        case COPYFAULT_READ:
+            fault = "Cannot read " + Quoted(lead.strPath) +
+                    Reason(lead.file, "the file ends inside its " + IdText(chunk.id) + " chunk");
+            return false;
+        case COPYFAULT_WRITE:
+            break;
+        }
+        return false;
+    };
     auto writeMarkers = [&]() {
-        return (hasCue ? CopyChunk(lead.file, cue, poly) : poly.CreateDefaultCueChunk()) &&
-               (hasPlst ? CopyChunk(lead.file, plst, poly) : poly.CreateDefaultPlstChunk()) &&
+        return (hasCue ? copy(cue) : poly.CreateDefaultCueChunk()) &&
+               (hasPlst ? copy(plst) : poly.CreateDefaultPlstChunk()) &&
                poly.CreateDefaultListChunk();
     };
     auto writeUndefined = [&]() {
-        for (const CARRIED& chunk : arrayUndefined) {
-            if (!CopyChunk(lead.file, chunk, poly)) {
-                return false;
-            }
-        }
-        return true;
+        bool isCopied = true;
+        lead.file.EnumUndefineChunk([&](const CBwfFile::_CHUNK& chunk, uint64_t pointer) {
+            isCopied = copy(Carried(chunk.id, pointer, chunk.size, leadSize));
+            return isCopied;
+        });
+        return isCopied;
     };
 
     std::time_t now = std::time(nullptr);
@@ -264,7 +374,7 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     const uint16_t blockAlign = uint16_t(frameBytes);
     bool isWritten =
         poly.CreateChunk(CHUNK_RIFF, 0) &&
-        (hasBext ? CopyChunk(lead.file, bext, poly)
+        (hasBext ? copy(bext)
                  : poly.CreateDefaultBextChunk(uint16_t(channels), format.m_bitsPerSample,
                                                format.m_samplesPerSec, local.tm_year + 1900,
                                                local.tm_mon + 1, local.tm_mday, local.tm_hour,
@@ -274,8 +384,7 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         poly.WriteFile(uint32_t(format.m_samplesPerSec * blockAlign)) != 0 &&
         poly.WriteFile(blockAlign) != 0 && poly.WriteFile(format.m_bitsPerSample) != 0;
     if (isWritten && isMetadataFirst) {
-        isWritten = writeMarkers() &&
-                    (hasIXml ? CopyChunk(lead.file, ixml, poly) : poly.CreateDefaultIXmlChunk()) &&
+        isWritten = writeMarkers() && (hasIXml ? copy(ixml) : poly.CreateDefaultIXmlChunk()) &&
                     writeUndefined();
     }
     uint64_t position = poly.GetFilePointer();
@@ -287,7 +396,7 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     isWritten = isWritten && poly.CreateChunk(CHUNK_DATA, 0);
     const uint64_t dataStart = poly.GetFilePointer();
     if (!isWritten || dataStart == NO_POINTER) {
-        return fail(cannotWrite);
+        return isCancelled() ? cancel() : fail();
     }
 
     // Samples: one block of whole samples from each channel, interleaved.
@@ -308,20 +417,22 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     uint64_t remaining = dataBytes;
     uint64_t done = 0;
     host.SetProgressBytes(0, dataBytes);
-    while (remaining != 0 && !isCancel.load(std::memory_order_relaxed)) {
+    while (remaining != 0 && !isCancelled()) {
         const uint32_t length = remaining < blockBytes ? uint32_t(remaining) : blockBytes;
-        const uint32_t blockSamples = (length + width - 1) / width;
+        const uint32_t blockSamples = length / width;
         const unsigned char* in[MAX_CHANNELS];
         for (int n = 0; n < channels; ++n) {
             in[n] = silence;
             if (channelLeft[n] == 0) {
                 continue;
             }
-            // A channel shorter than the lead is silent after its own samples.
+            // A channel shorter than the longest is silent after its samples.
             unsigned char* block = blocks.get() + n * blockStride;
             uint32_t got = channelLeft[n] < length ? uint32_t(channelLeft[n]) : length;
             if (monos[n].file.ReadFile(block, got) != got) {
-                return fail("Cannot read " + Quoted(monos[n].strPath) + ".");
+                fault = "Cannot read " + Quoted(monos[n].strPath) +
+                        Reason(monos[n].file, "the file ends inside the data chunk");
+                return fail();
             }
             std::memset(block + got, 0, blockStride - got);
             channelLeft[n] -= got;
@@ -332,13 +443,13 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         for (uint32_t first = 0; first < blockSamples; first += framesPerRun) {
             uint32_t run =
                 blockSamples - first < framesPerRun ? blockSamples - first : framesPerRun;
-            unsigned char* frames = poly.BeginWriteFile(run * frameBytes + SampleCopy::SLACK);
-            if (frames == nullptr) {
-                return fail(cannotWrite);
+            unsigned char* pFrames = poly.BeginWriteFile(run * frameBytes + SampleCopy::SLACK);
+            if (pFrames == nullptr) {
+                return fail();
             }
-            SampleCopy::Interleave(in, channels, first, run, width, frames);
+            SampleCopy::Interleave(in, channels, first, run, width, pFrames);
             if (poly.EndWriteFile(run * frameBytes) != run * frameBytes) {
-                return fail(cannotWrite);
+                return fail();
             }
         }
         remaining -= length;
@@ -347,11 +458,8 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
             host.SetProgressBytes(done, dataBytes);
         }
     }
-    if (isCancel.load(std::memory_order_relaxed)) {
-        poly.CloseFile();
-        std::filesystem::remove(outPath, error);
-        host.SetProgressText(progressTitle, take + "\tFinish !");
-        return JOBRESULT_CANCELLED;
+    if (isCancelled()) {
+        return cancel();
     }
 
     uint64_t end = poly.GetFilePointer();
@@ -361,23 +469,27 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         poly.SetFilePointer(dataStart - 4) == NO_POINTER ||
         poly.WriteFile(uint32_t(end + zeros - dataStart)) == 0 ||
         poly.SetFilePointer(end + zeros) == NO_POINTER) {
-        return fail(cannotWrite);
+        return fail();
     }
     if (!isMetadataFirst && !(writeMarkers() && writeUndefined())) {
-        return fail(cannotWrite);
+        return isCancelled() ? cancel() : fail();
     }
-    if (poly.GetChunkSize(CHUNK_BEXT) == 858 && poly.MoveChunk(CHUNK_BEXT, 610)) {
+    if ((hasBext ? bext.size : BEXT_BODY) == BEXT_BODY) {
         char history[256] = {};
         CBwfFile::MakeCodingHistory(history, sizeof history, uint16_t(channels),
                                     format.m_bitsPerSample, format.m_samplesPerSec);
-        if (poly.WriteFile(history, sizeof history) != sizeof history) {
-            return fail(cannotWrite);
+        if (poly.SetFilePointer(BEXT_HISTORY) == NO_POINTER ||
+            poly.WriteFile(history, sizeof history) != sizeof history) {
+            return fail();
         }
     }
-    host.SetProgressText(progressTitle, take + "\tFinish !");
-    if (!poly.CloseFile()) {
-        std::filesystem::remove(outPath, error);
-        return refuse(cannotWrite);
+    // A walk cut short by the flag leaves chunks out: such a file is no result.
+    if (isCancelled()) {
+        return cancel();
     }
+    if (!poly.CommitFile()) {
+        return refuse("Cannot write " + Quoted(outPath) + Reason(poly, ""));
+    }
+    host.SetProgressText(progressTitle, take + "\tFinish !");
     return JOBRESULT_DONE;
 }

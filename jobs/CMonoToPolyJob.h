@@ -11,12 +11,14 @@
 // Merges the mono files of one take, "SOURCE/TAKE_n.wav" for n from 1 to 8,
 // into one poly file "DEST/TAKE.wav" of N channels, N the highest channel
 // present; a missing channel below N is silent. Format and metadata come
-// from the lowest channel present, the lead.
+// from the lowest channel present, the lead. The poly file is as long as the
+// longest channel; each shorter one is silent after its end.
 //
 // Convert modes: 0 puts "cue ", "plst", "LIST", "iXML" and the lead's other
 // chunks before the samples, which start at offset 32768 when they leave
 // room; 1 puts them after the samples and writes no "iXML", samples at
-// 32768; 2 is mode 1 with the samples at 4096.
+// 32768; 2 is mode 1 with the samples at 4096. A carried chunk whose size
+// runs past the end of the lead is carried with the bytes that are there.
 class CMonoToPolyJob {
 public:
     std::string m_strTakeName;
@@ -28,8 +30,12 @@ public:
     // other takes being merged): the output must not be one of them.
     std::vector<std::string> m_arrayRunInput;
 
-    // Nothing is created unless every mono file can be read and merged; a
-    // cancelled or failed run leaves no poly file behind.
+    // Everything that can be refused (the take name, mono files that are no
+    // regular files or do not match, the 4 GiB limit, an output that is an
+    // input of the run) is refused before the overwrite question. The poly
+    // file is written under a temporary name and replaces a file at its path
+    // only once complete: a cancelled or failed run leaves the old file as
+    // it was and no new one. Memory does not grow with the number of chunks.
     JOBRESULT Run(CJobHost& host, const std::atomic<bool>& isCancel) const;
 
     static std::string PolyPath(const std::string& destFolder, const std::string& takeName);

@@ -4,9 +4,7 @@
 #include "CPolySource.h"
 #include "CSampleCopy.h"
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 namespace {
@@ -22,9 +20,9 @@ struct OUTFILE {
     CBwfFile file;
     uint32_t offset = 0; // of the channel's sample within a frame
     uint64_t dataStart = 0;
+    uint32_t dataSize = 0;
     int number = 0;
     std::string strPath;
-    bool isCreated = false;
 };
 
 // The speaker bit of the n-th channel: the n-th lowest set bit of the mask.
@@ -37,10 +35,24 @@ uint32_t SpeakerBit(uint32_t mask, int number) {
     return 0;
 }
 
+std::string Why(const CBwfFile& file, const char* fallback) {
+    const std::string text = file.GetErrorText();
+    return text.empty() ? fallback : text;
+}
+
 } // namespace
 
 CMonoWriter::CMonoWriter(CPolySource& source, CJobHost& host, const std::atomic<bool>& isCancel)
     : m_source(source), m_host(host), m_isCancel(isCancel) {}
+
+uint64_t CMonoWriter::GetMonoDataHeader(bool& isPadded, uint32_t& padBytes) const {
+    const uint64_t header = m_source.m_dataPointer - 8 + m_source.m_headerInserted;
+    // The pad bytes put back come out of the "pad " chunk, so that the
+    // samples still start at 32768.
+    isPadded = m_source.m_dataPointer <= PAD_LIMIT && header + 8 <= MONO_SAMPLE_START - 8;
+    padBytes = isPadded ? uint32_t(MONO_SAMPLE_START - 16 - header) : 0;
+    return isPadded ? MONO_SAMPLE_START - 8 : header;
+}
 
 uint64_t CMonoWriter::GetMonoFileSize() const {
     const CWaveFormat& format = m_source.m_format;
@@ -48,27 +60,22 @@ uint64_t CMonoWriter::GetMonoFileSize() const {
     uint64_t frames = (m_source.m_dataAvailable + frameBytes - 1) / frameBytes;
     uint64_t samples = frames * format.m_bytesPerSample;
     uint64_t filled = (samples + TRANSFER_PIECE - 1) / TRANSFER_PIECE * TRANSFER_PIECE;
-    uint64_t start =
-        m_source.m_dataPointer <= PAD_LIMIT ? MONO_SAMPLE_START : m_source.m_dataPointer;
-    return start + filled + (m_source.m_fileSize - m_source.m_trailPointer);
+    bool isPadded = false;
+    uint32_t padBytes = 0;
+    return GetMonoDataHeader(isPadded, padBytes) + 8 + filled + m_source.m_trailMonoBytes;
 }
 
 JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRESS& progress) {
     const CWaveFormat& format = m_source.m_format;
     const uint32_t width = format.m_bytesPerSample;
     const uint32_t frameBytes = uint32_t(format.m_channels) * width;
-    const uint64_t dataPointer = m_source.m_dataPointer;
     CBwfFile& source = m_source.m_file;
 
     const std::size_t count = channels.size();
     std::unique_ptr<OUTFILE[]> outs(new OUTFILE[count]);
     auto discard = [&]() {
         for (std::size_t k = 0; k < count; ++k) {
-            if (outs[k].isCreated) {
-                outs[k].file.CloseFile();
-                std::error_code error;
-                std::filesystem::remove(outs[k].strPath, error);
-            }
+            outs[k].file.DiscardFile();
         }
     };
     auto fail = [&](const std::string& message) {
@@ -76,37 +83,97 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
         m_host.ShowError(message);
         return JOBRESULT_FAILED;
     };
-    auto cannotWrite = [&](const OUTFILE& out) {
-        return fail("Cannot write " + Quoted(out.strPath) + " (is the disk full?).");
+    auto cancelled = [&]() {
+        discard();
+        return JOBRESULT_CANCELLED;
     };
-    const std::string cannotRead = "Cannot read " + Quoted(m_source.m_strPath) + ".";
+    auto isCancel = [&]() { return m_isCancel.load(std::memory_order_relaxed); };
+    auto cannotWrite = [&](const OUTFILE& out) {
+        return fail("Cannot write " + Quoted(out.strPath) + ": " +
+                    Why(out.file, "the write failed") + ".");
+    };
+    auto cannotRead = [&](const char* shortRead) {
+        const std::string why = source.GetLastError().isShortRead && shortRead != nullptr
+                                    ? std::string(shortRead)
+                                    : Why(source, "the read failed");
+        return fail("Cannot read " + Quoted(m_source.m_strPath) + ": " + why + ".");
+    };
 
     if (GetMonoFileSize() > CWaveFormat::RIFF_FILE_MAX) {
         return fail("The mono files of " + Quoted(m_source.m_strPath) +
                     " would exceed the 4 GiB that a wave file can hold.");
     }
 
-    // Every file gets its header before the samples are read.
     for (std::size_t k = 0; k < count; ++k) {
         OUTFILE& out = outs[k];
         out.number = channels[k].number;
         out.strPath = channels[k].strPath;
         out.offset = uint32_t(out.number - 1) * width;
-        if (!out.file.CreateBlankFile(out.strPath.c_str())) {
+        if (!out.file.CreateTempFile(out.strPath.c_str())) {
             m_isCreateFailed = true;
-            return fail("Cannot create " + Quoted(out.strPath) + ".");
+            return fail("Cannot create a file beside " + Quoted(out.strPath) + ": " +
+                        Why(out.file, "the name is refused") + ".");
         }
-        out.isCreated = true;
-        uint32_t headerBytes = uint32_t(dataPointer - 8);
-        if (out.file.CopyFile(source, headerBytes, 0, 0) != headerBytes) {
-            return fail(cannotRead);
-        }
-        if (dataPointer <= PAD_LIMIT) {
-            uint32_t padBytes = uint32_t(MONO_SAMPLE_START - 8 - dataPointer);
-            if (!out.file.CreateChunk(CHUNK_PAD, padBytes) ||
-                out.file.WriteZeroFile(padBytes) != padBytes) {
-                return cannotWrite(out);
+        out.file.SetCancelFlag(&m_isCancel);
+    }
+
+    // The source's runs go to every file at once; a failure is noted here
+    // and ends the walk.
+    const uint32_t readBytes = frameBytes * (SAMPLE_BLOCK / frameBytes);
+    std::unique_ptr<unsigned char[]> in(new unsigned char[readBytes + frameBytes]);
+    bool isReadFailed = false;
+    std::size_t failedOut = count;
+    auto writeAll = [&](const unsigned char* bytes, uint32_t length) {
+        for (std::size_t k = 0; k < count; ++k) {
+            if (outs[k].file.WriteFile(bytes, length) != length) {
+                failedOut = k;
+                return false;
             }
+        }
+        return true;
+    };
+    const CPolySource::RUNVISIT copyRun = [&](const CPolySource::_RUN& run) {
+        for (uint64_t at = run.from; at < run.to;) {
+            if (isCancel()) {
+                return false;
+            }
+            uint32_t length = uint32_t(std::min<uint64_t>(run.to - at, readBytes));
+            if (source.SetFilePointer(at) == NO_POINTER || source.ReadFile(in.get(), length) == 0) {
+                isReadFailed = true;
+                return false;
+            }
+            if (!writeAll(in.get(), length)) {
+                return false;
+            }
+            at += length;
+        }
+        return writeAll(run.bytes, run.count);
+    };
+    auto walkFailed = [&]() {
+        if (isReadFailed) {
+            return cannotRead(nullptr);
+        }
+        if (failedOut != count) {
+            return cannotWrite(outs[failedOut]);
+        }
+        if (isCancel()) {
+            return cancelled();
+        }
+        return fail(Quoted(m_source.m_strPath) + " changed while it was being split.");
+    };
+
+    source.ClearError();
+    if (!m_source.WalkHeader(copyRun)) {
+        return walkFailed();
+    }
+    bool isPadded = false;
+    uint32_t padBytes = 0;
+    GetMonoDataHeader(isPadded, padBytes);
+    for (std::size_t k = 0; k < count; ++k) {
+        OUTFILE& out = outs[k];
+        if (isPadded && (!out.file.CreateChunk(CHUNK_PAD, padBytes) ||
+                         out.file.WriteZeroFile(padBytes) != padBytes)) {
+            return cannotWrite(out);
         }
         if (!out.file.CreateChunk(CHUNK_DATA, 0)) {
             return cannotWrite(out);
@@ -116,19 +183,17 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
 
     // Large blocks: the poly file is read straight into them, and each
     // channel's samples are gathered straight into its file's write buffer.
-    const uint32_t readBytes = frameBytes * (SAMPLE_BLOCK / frameBytes);
-    std::unique_ptr<unsigned char[]> in(new unsigned char[readBytes + frameBytes]);
     uint64_t remaining = m_source.m_dataAvailable;
     uint64_t done = 0;
-    source.SetFilePointer(dataPointer);
+    source.ClearError();
+    source.SetFilePointer(m_source.m_dataPointer);
     while (remaining != 0) {
-        if (m_isCancel.load(std::memory_order_relaxed)) {
-            discard();
-            return JOBRESULT_CANCELLED;
+        if (isCancel()) {
+            return cancelled();
         }
         uint32_t length = remaining < readBytes ? uint32_t(remaining) : readBytes;
         if (source.ReadFile(in.get(), length) != length) {
-            return fail(cannotRead);
+            return cannotRead("the file ends inside the data chunk");
         }
         uint32_t frames = (length + frameBytes - 1) / frameBytes;
         if (length % frameBytes != 0) {
@@ -153,29 +218,34 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
             progress(done);
         }
     }
-    if (m_isCancel.load(std::memory_order_relaxed)) {
-        discard();
-        return JOBRESULT_CANCELLED;
+    if (isCancel()) {
+        return cancelled();
+    }
+
+    for (std::size_t k = 0; k < count; ++k) {
+        OUTFILE& out = outs[k];
+        const uint64_t end = out.file.GetFilePointer();
+        if (end == NO_POINTER || out.dataStart == NO_POINTER) {
+            return cannotWrite(out);
+        }
+        uint64_t samples = end - out.dataStart;
+        uint32_t zeros = uint32_t((TRANSFER_PIECE - samples % TRANSFER_PIECE) % TRANSFER_PIECE);
+        if (out.file.WriteZeroFile(zeros) != zeros) {
+            return cannotWrite(out);
+        }
+        out.dataSize = uint32_t(samples + zeros);
+    }
+    source.ClearError();
+    if (!m_source.WalkTrail(copyRun)) {
+        return walkFailed();
     }
 
     for (std::size_t k = 0; k < count; ++k) {
         OUTFILE& out = outs[k];
         CBwfFile& mono = out.file;
-        uint64_t end = mono.GetFilePointer();
-        uint64_t samples = end - out.dataStart;
-        uint32_t zeros = uint32_t((TRANSFER_PIECE - samples % TRANSFER_PIECE) % TRANSFER_PIECE);
-        if (end == NO_POINTER || mono.WriteZeroFile(zeros) != zeros) {
-            return cannotWrite(out);
-        }
-        end += zeros;
         if (mono.SetFilePointer(out.dataStart - 4) == NO_POINTER ||
-            mono.WriteFile(uint32_t(samples + zeros)) == 0) {
+            mono.WriteFile(out.dataSize) == 0) {
             return cannotWrite(out);
-        }
-        uint64_t trailBytes = m_source.m_fileSize - m_source.m_trailPointer;
-        if (trailBytes != 0 && mono.CopyFile(source, uint32_t(trailBytes), m_source.m_trailPointer,
-                                             end) != trailBytes) {
-            return fail(cannotRead);
         }
         bool isPatched = mono.MoveChunk(CHUNK_FMT, 10) && mono.WriteFile(uint16_t(1)) != 0 &&
                          mono.SeekFile(4, POINTERBASE_CURRENT) != NO_POINTER &&
@@ -186,7 +256,7 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
                         mono.WriteFile(SpeakerBit(format.m_channelMask, out.number)) != 0;
         }
         if (!isPatched) {
-            return cannotWrite(out);
+            return isCancel() ? cancelled() : cannotWrite(out);
         }
         if (mono.GetChunkSize(CHUNK_BEXT) == 858 && mono.MoveChunk(CHUNK_BEXT, 610)) {
             char history[256] = {};
@@ -196,8 +266,15 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
                 return cannotWrite(out);
             }
         }
-        if (!mono.CloseFile()) {
-            return cannotWrite(out);
+    }
+    if (isCancel()) {
+        return cancelled();
+    }
+    // Only now, with every file of the pass complete, do they replace what
+    // stands at their names.
+    for (std::size_t k = 0; k < count; ++k) {
+        if (!outs[k].file.CommitFile()) {
+            return cannotWrite(outs[k]);
         }
     }
     return JOBRESULT_DONE;

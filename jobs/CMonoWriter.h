@@ -16,10 +16,15 @@ class CPolySource;
 // command line once for all channels; both give the same bytes.
 //
 // Each mono file: the source's bytes before its "data" chunk with the "fmt "
-// fields patched for one channel, a "pad " chunk that puts the first sample
-// at offset 32768 when the header leaves room, the channel's samples filled
-// with zero bytes up to a multiple of 2048, the source's chunks after its
-// samples, and, in an 858-byte "bext", the coding history rewritten.
+// fields patched for one channel (and the pad bytes the source lacks put
+// back), a "pad " chunk that puts the first sample at offset 32768 when the
+// header leaves room, the channel's samples filled with zero bytes up to a
+// multiple of 2048, the source's chunks after its samples (see CPolySource),
+// and, in an 858-byte "bext", the coding history rewritten.
+//
+// Each file is written under a temporary name beside its final one and
+// renamed onto it only when every file of the pass is complete, so an
+// existing file stays as it was until its successor replaces it whole.
 class CMonoWriter {
 public:
     struct _CHANNEL {
@@ -32,14 +37,19 @@ public:
 
     CMonoWriter(CPolySource& source, CJobHost& host, const std::atomic<bool>& isCancel);
 
-    // JOBRESULT_DONE: every file is finished. JOBRESULT_CANCELLED or
-    // JOBRESULT_FAILED (the host was told why): none of this pass's files is
-    // left on disk.
+    // JOBRESULT_DONE: every file is finished and at its final name.
+    // JOBRESULT_CANCELLED or JOBRESULT_FAILED (the host was told why, with
+    // the system's reason): no temporary file is left, and no file at a
+    // final name was touched, unless renaming a later file of the pass
+    // failed after earlier ones were in place.
     JOBRESULT Write(const std::vector<_CHANNEL>& channels, const PROGRESS& progress);
 
     // The size a mono file of this source will have; more than a RIFF file
     // can hold means it cannot be written.
     uint64_t GetMonoFileSize() const;
+    // Where the mono files' "data" header stands, and the body of the "pad "
+    // chunk ahead of it (false when there is none).
+    uint64_t GetMonoDataHeader(bool& isPadded, uint32_t& padBytes) const;
 
     // Set by Write when a mono file could not be created: the output folder
     // is unusable and the run ends.

@@ -2,47 +2,183 @@
 
 #include "CJobHost.h"
 
-#include <vector>
+#include <algorithm>
+#include <cstring>
 
-bool CPolySource::Open(const std::string& path, std::string& reason) {
+namespace {
+
+void PutLe32(unsigned char* bytes, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = uint8_t(value >> 8 * i);
+    }
+}
+
+bool IsCancel(const std::atomic<bool>* pIsCancel) {
+    return pIsCancel != nullptr && pIsCancel->load(std::memory_order_relaxed);
+}
+
+} // namespace
+
+bool CPolySource::Open(const std::string& path, std::string& reason,
+                       const std::atomic<bool>* pIsCancel) {
     m_strPath = path;
+    m_isCancelled = false;
+    m_arrayNotice.clear();
     if (!m_file.OpenFile(path.c_str(), true)) {
-        reason = "Cannot open \"" + path + "\" for reading.";
+        const std::string why = m_file.GetErrorText();
+        reason =
+            "Cannot open " + Quoted(path) + " for reading" + (why.empty() ? "" : ": " + why) + ".";
         return false;
     }
+    m_file.SetCancelFlag(pIsCancel);
+    // Every walk below ends early on a cancel and then finds nothing; the
+    // run ends as cancelled rather than with a wrong reason.
+    auto cancelled = [&]() {
+        m_isCancelled = IsCancel(pIsCancel);
+        return m_isCancelled;
+    };
     if (!m_format.Read(m_file, path, TRANSFER_PIECE, reason)) {
+        cancelled();
         return false;
     }
     m_fileSize = m_file.GetFileSize();
     if (!m_file.MoveChunk(CHUNK_DATA, 8)) {
-        reason = Quoted(path) + " has no data chunk.";
+        if (!cancelled()) {
+            reason = Quoted(path) + " has no data chunk.";
+        }
         return false;
     }
     m_dataSize = m_file.GetChunkSize(CHUNK_DATA);
     m_dataPointer = m_file.GetFilePointer();
     if (m_dataPointer == NO_POINTER || m_dataPointer > m_fileSize) {
-        reason = "Cannot read \"" + path + "\".";
+        reason = "Cannot read " + Quoted(path) + ": " + m_file.GetErrorText() + ".";
         return false;
     }
     uint64_t available = m_fileSize - m_dataPointer;
     m_dataAvailable = available < m_dataSize ? uint32_t(available) : m_dataSize;
 
+    uint64_t headerBytes = 0;
+    if (!WalkHeader([&](const _RUN& run) {
+            headerBytes += run.to - run.from + run.count;
+            return true;
+        })) {
+        if (!cancelled()) {
+            reason = Quoted(path) + " cannot be split: its chunks before the samples are " +
+                     "malformed.";
+        }
+        return false;
+    }
+    m_headerInserted = headerBytes - (m_dataPointer - 8);
+    // The pad byte after an odd payload is never carried: the mono's data
+    // chunk is filled up to an even size of its own.
     m_trailPointer = m_dataPointer + m_dataAvailable;
-    if (m_dataAvailable == m_dataSize && m_dataSize % 2 == 1 && m_trailPointer < m_fileSize) {
-        // Let the chunk walk decide whether a pad byte follows the payload.
-        std::vector<CBwfFile::_CHUNKENTRY> list;
-        m_file.EnumChunkList(list);
-        bool isFound = false;
-        for (const CBwfFile::_CHUNKENTRY& entry : list) {
-            if (entry.pointer >= m_trailPointer) {
-                m_trailPointer = entry.pointer;
-                isFound = true;
-                break;
-            }
-        }
-        if (!isFound && m_fileSize - m_trailPointer == 1) {
-            m_trailPointer = m_fileSize; // a lone pad byte at the end
-        }
+    if (m_dataAvailable == m_dataSize && m_dataSize % 2 == 1 && !m_isDataPadMissing) {
+        m_trailPointer = std::min(m_trailPointer + 1, m_fileSize);
+    }
+    m_trailMonoBytes = 0;
+    if (!WalkTrail([&](const _RUN& run) {
+            m_trailMonoBytes += run.to - run.from + run.count;
+            return true;
+        })) {
+        cancelled();
+        return false;
+    }
+    if (!m_strCutChunk.empty()) {
+        m_arrayNotice.push_back(Quoted(path) + ": the chunk " + Quoted(m_strCutChunk) +
+                                " declares " + std::to_string(m_cutDeclared) +
+                                " bytes, but the file ends after " + std::to_string(m_cutSize) +
+                                "; those are carried.");
+    }
+    if (m_leftOver != 0) {
+        m_arrayNotice.push_back(Quoted(path) + " ends in " + std::to_string(m_leftOver) +
+                                " bytes that are no chunk; they are left out.");
     }
     return true;
+}
+
+bool CPolySource::WalkHeader(const RUNVISIT& visit) {
+    const uint64_t dataHeader = m_dataPointer - 8;
+    uint64_t runStart = 0;
+    bool isFound = false;
+    bool isStopped = false;
+    const bool isWalked = m_file.WalkChunks(12, [&](const CBwfFile::_CHUNKITEM& item) {
+        if (item.pointer >= dataHeader) {
+            // The first top-level "data" must be the one the lookups find,
+            // or the header copied would not end where the samples begin.
+            isFound = item.pointer == dataHeader && item.isComplete &&
+                      std::memcmp(item.chunk.id, "data", 4) == 0;
+            m_isDataPadMissing = item.isPadMissing;
+            return false;
+        }
+        const uint64_t bodyEnd = item.pointer + 8 + item.chunk.size;
+        if (!item.isComplete || std::memcmp(item.chunk.id, "data", 4) == 0 ||
+            bodyEnd > dataHeader) {
+            return false;
+        }
+        if (item.chunk.size % 2 == 1) {
+            // The pad byte is written as a zero, also where it is missing.
+            _RUN run{runStart, bodyEnd, 1, {0}};
+            if (!visit(run)) {
+                isStopped = true;
+                return false;
+            }
+            runStart = item.isPadMissing ? bodyEnd : bodyEnd + 1;
+        }
+        return true;
+    });
+    if (!isWalked || isStopped || !isFound) {
+        return false;
+    }
+    _RUN run{runStart, dataHeader, 0, {}};
+    return visit(run);
+}
+
+bool CPolySource::WalkTrail(const RUNVISIT& visit) {
+    m_strCutChunk.clear();
+    m_cutSize = 0;
+    m_leftOver = 0;
+    uint64_t runStart = m_trailPointer;
+    uint64_t end = m_trailPointer; // after the last chunk handled
+    bool isStopped = false;
+    auto hand = [&](const _RUN& run) {
+        isStopped = isStopped || !visit(run);
+        return !isStopped;
+    };
+    const bool isWalked = m_file.WalkChunks(m_trailPointer, [&](const CBwfFile::_CHUNKITEM& item) {
+        if (!item.isComplete) {
+            return false;
+        }
+        const uint64_t bodyEnd = item.pointer + 8 + item.chunk.size;
+        if (bodyEnd > m_fileSize) {
+            const uint32_t held = uint32_t(m_fileSize - item.pointer - 8);
+            m_strCutChunk.assign(item.chunk.id, 4);
+            m_cutSize = held;
+            m_cutDeclared = item.chunk.size;
+            _RUN head{runStart, item.pointer + 4, 4, {}};
+            PutLe32(head.bytes, held);
+            _RUN body{item.pointer + 8, m_fileSize, held % 2, {0}};
+            if (hand(head)) {
+                hand(body);
+            }
+            runStart = end = m_fileSize;
+            return false;
+        }
+        end = bodyEnd;
+        if (item.chunk.size % 2 == 1) {
+            if (!hand(_RUN{runStart, bodyEnd, 1, {0}})) {
+                return false;
+            }
+            // Missing at the end of the file too: the zero above stands in.
+            if (!item.isPadMissing && bodyEnd < m_fileSize) {
+                ++end;
+            }
+            runStart = end;
+        }
+        return true;
+    });
+    if (!isWalked || isStopped) {
+        return false;
+    }
+    m_leftOver = m_fileSize - end;
+    return runStart == end || hand(_RUN{runStart, end, 0, {}});
 }

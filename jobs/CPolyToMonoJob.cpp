@@ -1,5 +1,6 @@
 #include "CPolyToMonoJob.h"
 
+#include "CJobPath.h"
 #include "CMonoWriter.h"
 #include "CPolySource.h"
 
@@ -14,11 +15,6 @@ const char overwriteTitle[] =
 bool Exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
-
-bool IsSameFile(const std::string& first, const std::string& second) {
-    std::error_code error;
-    return std::filesystem::equivalent(first, second, error);
 }
 
 } // namespace
@@ -38,17 +34,23 @@ std::string CPolyToMonoJob::MonoPath(const std::string& takeFolder, const std::s
 }
 
 JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel) const {
-    // The bytes of samples this run will read, for the progress bar.
+    // The bytes of samples this run will read, for the progress bar. Only
+    // regular files are opened: a FIFO named x.wav would block the run.
     uint64_t total = 0;
     for (const _SOURCEROW& row : m_arraySource) {
+        if (!CJobPath::IsRegularFile(row.strFilePath)) {
+            continue;
+        }
         CPolySource source;
         std::string reason;
-        if (source.Open(row.strFilePath, reason)) {
+        if (source.Open(row.strFilePath, reason, &isCancel)) {
             int channels = 0;
             for (int c = 0; c < source.m_format.m_channels && c < 16; ++c) {
                 channels += (row.selectMask >> c) & 1;
             }
             total += uint64_t(source.m_dataAvailable) * (m_isOnePass ? 1 : channels);
+        } else if (source.m_isCancelled) {
+            return JOBRESULT_CANCELLED;
         }
     }
     uint64_t done = 0;
@@ -56,15 +58,74 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
 
     JOBRESULT result = JOBRESULT_DONE;
     for (const _SOURCEROW& row : m_arraySource) {
+        if (isCancel.load(std::memory_order_relaxed)) {
+            return JOBRESULT_CANCELLED;
+        }
         const std::string takeName = TakeName(row.strFileName);
         host.SetProgressText(progressTitle, takeName);
         const std::string takeFolder = m_strDestFolder + "/" + takeName;
 
+        // Every refusal that can be known comes before the overwrite
+        // question and before anything is touched.
+        auto refuse = [&](const std::string& message) {
+            host.ShowError(message);
+            result = JOBRESULT_FAILED;
+        };
+        const std::string problem = CJobPath::TakeNameProblem(takeName);
+        if (!problem.empty()) {
+            refuse(Quoted(row.strFilePath) + " cannot be split: " + problem + ".");
+            continue;
+        }
+        if (!CJobPath::IsRegularFile(row.strFilePath)) {
+            refuse(CJobPath::NotRegularMessage(row.strFilePath));
+            continue;
+        }
         CPolySource source;
         std::string reason;
-        if (!source.Open(row.strFilePath, reason)) {
-            host.ShowError(reason);
-            result = JOBRESULT_FAILED;
+        if (!source.Open(row.strFilePath, reason, &isCancel)) {
+            if (source.m_isCancelled) {
+                return JOBRESULT_CANCELLED;
+            }
+            refuse(reason);
+            continue;
+        }
+        CMonoWriter writer(source, host, isCancel);
+        if (writer.GetMonoFileSize() > CWaveFormat::RIFF_FILE_MAX) {
+            refuse("The mono files of " + Quoted(row.strFilePath) +
+                   " would exceed the 4 GiB that a wave file can hold.");
+            continue;
+        }
+
+        // Only channels the file has are written, so only their files are
+        // asked about and replaced.
+        std::vector<CMonoWriter::_CHANNEL> channels;
+        for (int c = 0; c < source.m_format.m_channels && c < 16; ++c) {
+            if ((row.selectMask >> c) & 1) {
+                channels.push_back({c + 1, MonoPath(takeFolder, takeName, c + 1)});
+            }
+        }
+        // Any source of the run, not only this row's: a later row must
+        // still find its source as it was.
+        std::string listText;
+        std::string selfOverwrite;
+        for (const CMonoWriter::_CHANNEL& channel : channels) {
+            if (!Exists(channel.strPath)) {
+                continue;
+            }
+            listText += channel.strPath + "\r";
+            for (const _SOURCEROW& other : m_arraySource) {
+                if (selfOverwrite.empty() &&
+                    CJobPath::IsSameFile(channel.strPath, other.strFilePath)) {
+                    selfOverwrite = "The mono file " + Quoted(channel.strPath) +
+                                    " would overwrite the source " + Quoted(other.strFilePath) +
+                                    "; " + Quoted(row.strFilePath) +
+                                    " is not split. Choose another output folder.";
+                    break;
+                }
+            }
+        }
+        if (!selfOverwrite.empty()) {
+            refuse(selfOverwrite);
             continue;
         }
         if (source.m_dataAvailable < source.m_dataSize) {
@@ -72,43 +133,21 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
                            std::to_string(source.m_dataAvailable) + " bytes of samples it " +
                            "holds are converted.");
         }
+        for (const std::string& notice : source.m_arrayNotice) {
+            host.ShowError(notice);
+        }
+        // Answering OK deletes nothing: each file is replaced by the rename
+        // of its complete successor.
+        if (!listText.empty() && !host.AskOverwrite(overwriteTitle, listText)) {
+            return JOBRESULT_DECLINED;
+        }
 
-        // Only channels the file has are written, so only their files are
-        // asked about and deleted.
-        std::vector<CMonoWriter::_CHANNEL> channels;
-        for (int c = 0; c < source.m_format.m_channels && c < 16; ++c) {
-            if ((row.selectMask >> c) & 1) {
-                channels.push_back({c + 1, MonoPath(takeFolder, takeName, c + 1)});
-            }
-        }
-        std::string listText;
-        bool isSelfOverwrite = false;
-        for (const CMonoWriter::_CHANNEL& channel : channels) {
-            if (Exists(channel.strPath)) {
-                listText += channel.strPath + "\r";
-                isSelfOverwrite = isSelfOverwrite || IsSameFile(channel.strPath, row.strFilePath);
-            }
-        }
-        if (isSelfOverwrite) {
-            host.ShowError(Quoted(row.strFilePath) + " would be overwritten by its own mono " +
-                           "files; choose another output folder.");
-            result = JOBRESULT_FAILED;
+        CTakeFolder folder;
+        std::string message;
+        if (!folder.Make(takeFolder, message)) {
+            refuse(message);
             continue;
         }
-        if (!listText.empty()) {
-            if (!host.AskOverwrite(overwriteTitle, listText)) {
-                return JOBRESULT_DECLINED;
-            }
-            for (const CMonoWriter::_CHANNEL& channel : channels) {
-                std::error_code error;
-                std::filesystem::remove(channel.strPath, error);
-            }
-        }
-
-        std::error_code error;
-        std::filesystem::create_directory(takeFolder, error);
-
-        CMonoWriter writer(source, host, isCancel);
         auto progress = [&](uint64_t sourceBytes) {
             host.SetProgressBytes(done + sourceBytes, total);
         };
@@ -131,6 +170,9 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
                     break;
                 }
             }
+        }
+        if (rowResult != JOBRESULT_DONE) {
+            folder.RemoveIfEmpty();
         }
         if (rowResult == JOBRESULT_CANCELLED) {
             return JOBRESULT_CANCELLED;

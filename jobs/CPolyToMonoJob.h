@@ -25,9 +25,15 @@ public:
     bool m_isOnePass = false;
 
     // Runs the rows in order. A row whose source cannot be split is skipped
-    // with a message; the others go on. Ends at once when the overwrite
+    // with a message before anything is asked or written for it: not a
+    // regular file, a take name that is no plain file name, an impossible
+    // format or layout, mono files over 4 GiB, or a mono file that is a
+    // source of the run. The others go on. Ends at once when the overwrite
     // question is answered Cancel, when a mono file cannot be created, or
-    // when isCancel is set (the mono files being written are removed).
+    // when isCancel is set. A mono file replaces an existing one only once
+    // it is complete; a row that fails or is cancelled leaves the files it
+    // was writing as they were, and no take folder it created empty.
+    // "TAKE\tFinish !" follows a row's last file in place.
     JOBRESULT Run(CJobHost& host, const std::atomic<bool>& isCancel) const;
 
     static std::string TakeName(const std::string& fileName);

@@ -1,5 +1,7 @@
 #include "CTakeScanner.h"
 
+#include "CJobPath.h"
+
 #include <algorithm>
 #include <filesystem>
 
@@ -7,7 +9,7 @@ namespace {
 
 bool Exists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::exists(path, error);
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
 } // namespace
@@ -49,7 +51,9 @@ std::vector<std::string> CTakeScanner::ScanFolder(const std::string& folder) {
     std::filesystem::directory_iterator it(folder, error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         std::string take = TakeNameOf(it->path().filename().string());
-        if (!take.empty() &&
+        // A FIFO or folder named like a mono is no take: opening it could block.
+        std::error_code statusError;
+        if (!take.empty() && it->is_regular_file(statusError) &&
             std::find(arrayTake.begin(), arrayTake.end(), take) == arrayTake.end()) {
             arrayTake.push_back(take);
         }
@@ -59,7 +63,9 @@ std::vector<std::string> CTakeScanner::ScanFolder(const std::string& folder) {
 
 std::string CTakeScanner::MonoPath(const std::string& folder, const std::string& takeName, int n) {
     std::string base = folder + "/" + takeName + "_" + std::to_string(n);
-    if (!Exists(base + ".wav") && Exists(base + ".WAV")) {
+    const bool isLower = CJobPath::IsRegularFile(base + ".wav");
+    if (!isLower && (CJobPath::IsRegularFile(base + ".WAV") ||
+                     (!Exists(base + ".wav") && Exists(base + ".WAV")))) {
         return base + ".WAV";
     }
     return base + ".wav";
@@ -68,9 +74,21 @@ std::string CTakeScanner::MonoPath(const std::string& folder, const std::string&
 uint16_t CTakeScanner::ChannelMask(const std::string& folder, const std::string& takeName) {
     uint16_t mask = 0;
     for (int n = 1; n <= 8; ++n) {
-        if (Exists(MonoPath(folder, takeName, n))) {
+        if (CJobPath::IsRegularFile(MonoPath(folder, takeName, n))) {
             mask = uint16_t(mask | (1u << (n - 1)));
         }
     }
     return mask;
+}
+
+std::vector<std::string> CTakeScanner::MonoPaths(const std::string& folder,
+                                                 const std::string& takeName) {
+    std::vector<std::string> arrayPath;
+    const uint16_t mask = ChannelMask(folder, takeName);
+    for (int n = 1; n <= 8; ++n) {
+        if ((mask >> (n - 1) & 1) != 0) {
+            arrayPath.push_back(MonoPath(folder, takeName, n));
+        }
+    }
+    return arrayPath;
 }

@@ -12,12 +12,16 @@ public:
     // Take name of a file name, or empty when the name does not belong to a
     // take.
     static std::string TakeNameOf(const std::string& fileName);
-    // Take names in the order the folder lists them, each once. An unreadable
-    // folder has none.
+    // Take names in the order the folder lists them, each once, counting
+    // only regular files (also through links). An unreadable folder has none.
     static std::vector<std::string> ScanFolder(const std::string& folder);
-    // Bit n-1 set when TAKE_n.wav or TAKE_n.WAV exists in the folder.
+    // Bit n-1 set when TAKE_n.wav or TAKE_n.WAV is a regular file (also
+    // through a link) in the folder.
     static uint16_t ChannelMask(const std::string& folder, const std::string& takeName);
-    // The mono file of channel n: TAKE_n.wav, or TAKE_n.WAV when only that
-    // exists.
+    // The mono file of channel n: TAKE_n.wav, or TAKE_n.WAV when only that is
+    // a regular file, or when neither is and only TAKE_n.WAV exists.
     static std::string MonoPath(const std::string& folder, const std::string& takeName, int n);
+    // The mono files of the channels in ChannelMask, lowest channel first.
+    static std::vector<std::string> MonoPaths(const std::string& folder,
+                                              const std::string& takeName);
 };

@@ -31,6 +31,7 @@ bool CWaveFormat::Read(CBwfFile& file, const std::string& path, uint32_t maxFram
     m_formatTag = uint16_t(CBwfFile::BinToDec(body, 2));
     m_channels = uint16_t(CBwfFile::BinToDec(body + 2, 2));
     m_samplesPerSec = CBwfFile::BinToDec(body + 4, 4);
+    m_blockAlign = uint16_t(CBwfFile::BinToDec(body + 12, 2));
     m_bitsPerSample = uint16_t(CBwfFile::BinToDec(body + 14, 2));
     m_bytesPerSample = uint16_t((m_bitsPerSample + 7) / 8);
     m_isExtensible = m_formatTag == FORMAT_EXTENSIBLE && fmtSize >= 40;
@@ -42,9 +43,26 @@ bool CWaveFormat::Read(CBwfFile& file, const std::string& path, uint32_t maxFram
                  "); only PCM and floating-point samples can be converted.";
         return false;
     }
-    if (m_channels == 0 || m_bytesPerSample == 0) {
-        reason = name + " declares " + std::to_string(m_channels) + " channels of " +
-                 std::to_string(m_bitsPerSample) + " bits; there are no samples to convert.";
+    // Each of these would give mono files that no reader opens, or whose
+    // samples are cut from the wrong places of the frame.
+    if (m_channels == 0) {
+        reason = name + " declares 0 channels; there are no samples to convert.";
+        return false;
+    }
+    if (m_samplesPerSec == 0) {
+        reason = name + " declares a sample rate of 0.";
+        return false;
+    }
+    if (m_bitsPerSample == 0) {
+        reason = name + " declares 0 bits per sample; there are no samples to convert.";
+        return false;
+    }
+    const uint32_t frameBytes = uint32_t(m_channels) * m_bytesPerSample;
+    if (m_blockAlign != frameBytes) {
+        reason = name + " declares a block align of " + std::to_string(m_blockAlign) + "; " +
+                 std::to_string(m_channels) + (m_channels == 1 ? " channel" : " channels") +
+                 " of " + std::to_string(m_bitsPerSample) + " bits need " +
+                 std::to_string(frameBytes) + ".";
         return false;
     }
     if (uint32_t(m_channels) * m_bytesPerSample > maxFrameBytes) {

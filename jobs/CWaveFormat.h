@@ -18,6 +18,9 @@ struct CWaveFormat {
     uint16_t m_channels = 0;
     uint32_t m_samplesPerSec = 0;
     uint16_t m_bitsPerSample = 0;
+    // Bytes of one frame as declared; Read accepts only channels times
+    // m_bytesPerSample.
+    uint16_t m_blockAlign = 0;
     // Bytes of one sample's container: (bits + 7) / 8, so 20 bits take 3.
     uint16_t m_bytesPerSample = 0;
     bool m_isExtensible = false;
@@ -27,8 +30,10 @@ struct CWaveFormat {
 
     // Reads the format of file (named path in messages). False with a reason
     // naming the file when it is not a RIFF/WAVE file, is RF64, has no
-    // readable "fmt " chunk, or holds samples that cannot be (de)interleaved
-    // byte by byte (compressed formats, widths of 0 bits, frames over
-    // maxFrameBytes).
+    // readable "fmt " chunk, holds samples that cannot be (de)interleaved
+    // byte by byte (compressed formats, frames over maxFrameBytes), or
+    // declares an impossible format: 0 channels, a sample rate of 0, 0 bits
+    // per sample, or a block align other than channels times the bytes of a
+    // sample. The reason then names the field and its value.
     bool Read(CBwfFile& file, const std::string& path, uint32_t maxFrameBytes, std::string& reason);
 };

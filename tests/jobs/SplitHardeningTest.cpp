@@ -1,3 +1,284 @@
 // Splitting sources that a careless or hostile world hands over.
 
+#include "CBwfFile.h"
 #include "CJobFiles.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+Bytes Stereo(std::size_t bytes, unsigned seed, const Bytes& before = {}, const Bytes& after = {}) {
+    return Wave(FmtBody(1, 2, 16, 48000), before, Pattern(bytes, seed), after);
+}
+
+// A host that looks at the files when a row reports "Finish !".
+class CFinishHost : public CTestHost {
+public:
+    using CTestHost::CTestHost;
+    void SetProgressText(const std::string& title, const std::string& detail) override {
+        CTestHost::SetProgressText(title, detail);
+        if (detail.find("Finish !") != std::string::npos && m_onFinish) {
+            m_onFinish(detail);
+        }
+    }
+    std::function<void(const std::string&)> m_onFinish;
+};
+
+bool Has(const std::vector<std::string>& messages, const std::string& text) {
+    return std::any_of(messages.begin(), messages.end(),
+                       [&](const std::string& m) { return m.find(text) != std::string::npos; });
+}
+
+} // namespace
+
+TEST_F(CJobTest, SplitReplacesOldFilesOnlyWithCompleteOnes) {
+    Write("A.wav", Stereo(4 * 40000, 1));
+    const Bytes old = Pattern(100, 7);
+    const std::string mono1 = Write("out/A/A_1.wav", old), mono2 = Write("out/A/A_2.wav", old);
+    for (bool isOnePass : {true, false}) {
+        SCOPED_TRACE(isOnePass);
+        // A write that fails half-way (the file size limit stands in for a
+        // full disk): the reason is the system's, the old files stay.
+        rlimit limit{}, small{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        small = limit;
+        small.rlim_cur = 50000;
+        auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        CTestHost full;
+        const JOBRESULT result = Split(full, {{"A.wav", 0x3}}, isOnePass);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, handler);
+        EXPECT_EQ(result, JOBRESULT_FAILED);
+        ASSERT_EQ(full.m_arrayError.size(), 1u);
+        EXPECT_EQ(full.m_arrayError[0].rfind("Cannot write \"" + PathOf("out/A/A_"), 0), 0u);
+        EXPECT_TRUE(Has(full.m_arrayError, std::string(": ") + std::strerror(EFBIG) + "."))
+            << full.m_arrayError[0];
+        EXPECT_EQ(full.m_arrayQuestion.size(), 1u);
+
+        CTestHost cancel(true, CTestHost::CANCEL_LAST);
+        EXPECT_EQ(Split(cancel, {{"A.wav", 0x3}}, isOnePass), JOBRESULT_CANCELLED);
+        EXPECT_FALSE(Has(cancel.m_arrayProgress, "Finish !"));
+        // Channel by channel, the first is in place before the second starts.
+        EXPECT_EQ(Read(mono1) == old, isOnePass);
+        EXPECT_EQ(Read(mono2), old);
+        EXPECT_EQ(FileCount("out/A"), 2u); // no temporary file either
+    }
+    // A new take cancelled in one pass: no file, and no take folder.
+    CTestHost cancel(true, CTestHost::CANCEL_LAST);
+    Write("B.wav", Stereo(4 * 1000, 2));
+    EXPECT_EQ(Split(cancel, {{"B.wav", 0x3}}), JOBRESULT_CANCELLED);
+    EXPECT_FALSE(fs::exists(PathOf("out/B")));
+
+    // "Finish !" comes when the files are in place.
+    CFinishHost host;
+    int finished = 0;
+    host.m_onFinish = [&](const std::string&) {
+        ++finished;
+        EXPECT_EQ(FileCount("out/A"), 2u);
+        EXPECT_NE(Read(mono1), old);
+        EXPECT_NE(Read(mono2), old);
+    };
+    EXPECT_EQ(Split(host, {{"A.wav", 0x3}}, false), JOBRESULT_DONE);
+    EXPECT_EQ(finished, 1);
+
+    // A walk over many chunks ends on a raised cancel flag and says nothing.
+    Bytes many;
+    for (int i = 0; i < 5000; ++i) {
+        many = many + Chunk("tiny", Bytes(2, 1));
+    }
+    Write("C.wav", Stereo(400, 3, many));
+    CTestHost early;
+    early.m_isCancel = true;
+    EXPECT_EQ(Split(early, {{"C.wav", 0x3}}), JOBRESULT_CANCELLED);
+    EXPECT_TRUE(early.m_arrayError.empty());
+}
+
+TEST_F(CJobTest, SplitNeverWritesOverAnySourceOfTheRun) {
+    const Bytes second = Wave(FmtBody(1, 1, 16, 48000), {}, Pattern(600, 2));
+    Write("A.wav", Wave(FmtBody(1, 1, 16, 48000), {}, Pattern(400, 1)));
+    Write("out/A/A_1.wav", second);
+    Write("B.wav", second);
+    Write("C/C.wav", Wave(FmtBody(1, 1, 16, 48000), {}, Pattern(400, 3)));
+    fs::create_directories(PathOf("out/C"));
+    fs::create_symlink(PathOf("B.wav"), PathOf("out/C/C_1.wav"));
+    const std::pair<std::string, std::string> cases[] = {
+        // the source split first, and the later source at its output
+        {"A.wav", PathOf("out/A/A_1.wav")},
+        {"A.wav", PathOf("out/C/../A/A_1.wav")},
+        {"C/C.wav", PathOf("B.wav")}, // through a link
+    };
+    for (const auto& [first, later] : cases) {
+        SCOPED_TRACE(later);
+        CTestHost host;
+        CPolyToMonoJob job{
+            {{fs::path(first).filename().string(), PathOf(first), 0x1}, {"L.wav", later, 0x1}},
+            PathOf("out"),
+            true};
+        EXPECT_EQ(job.Run(host, host.m_isCancel), JOBRESULT_FAILED);
+        ASSERT_EQ(host.m_arrayError.size(), 1u);
+        EXPECT_TRUE(Has(host.m_arrayError, PathOf(first)) && Has(host.m_arrayError, later))
+            << host.m_arrayError[0];
+        EXPECT_TRUE(host.m_arrayQuestion.empty());
+        EXPECT_EQ(Read("out/A/A_1.wav"), second);
+        EXPECT_EQ(Read("B.wav"), second);
+        EXPECT_TRUE(fs::is_symlink(PathOf("out/C/C_1.wav")));
+        EXPECT_EQ(FileCount("out/L"), 1u); // the later row goes on
+        fs::remove_all(PathOf("out/L"));
+    }
+}
+
+TEST_F(CJobTest, SplitRefusesTakeNamesThatAreNoFileName) {
+    const Bytes wave = Stereo(400, 1);
+    Write("...wav", wave);
+    Write(std::string("a\x1b") + "b.wav", wave);
+    CTestHost host;
+    EXPECT_EQ(Split(host, {{"...wav", 0x3},
+                           {"a\x1b"
+                            "b.wav",
+                            0x3}}),
+              JOBRESULT_FAILED);
+    ASSERT_EQ(host.m_arrayError.size(), 2u);
+    EXPECT_TRUE(Has(host.m_arrayError, "\"..\" names a folder"));
+    EXPECT_TRUE(Has(host.m_arrayError, "a\\x1Bb")); // escaped, not echoed raw
+    EXPECT_EQ(FileCount("out"), 0u);
+    EXPECT_EQ(FileCount(""), 3u); // the two sources and "out", nothing beside them
+
+    // A take folder that is a link would lead the files out of "out".
+    Write("A.wav", wave);
+    fs::create_directory(PathOf("elsewhere"));
+    fs::create_directory_symlink(PathOf("elsewhere"), PathOf("out/A"));
+    CTestHost link;
+    EXPECT_EQ(Split(link, {{"A.wav", 0x3}}), JOBRESULT_FAILED);
+    EXPECT_TRUE(Has(link.m_arrayError, "not a folder but a link"));
+    EXPECT_EQ(FileCount("elsewhere"), 0u);
+}
+
+TEST_F(CJobTest, SplitSkipsSourcesThatAreNoRegularFiles) {
+    ASSERT_EQ(::mkfifo(PathOf("x.wav").c_str(), 0600), 0);
+    fs::create_directory(PathOf("d.wav"));
+    Write("A.wav", Stereo(400, 1));
+    CTestHost host;
+    // Opening the FIFO would wait for a writer for ever.
+    EXPECT_EQ(Split(host, {{"x.wav", 0x3}, {"d.wav", 0x3}, {"A.wav", 0x3}}), JOBRESULT_FAILED);
+    EXPECT_EQ(host.m_arrayError,
+              (std::vector<std::string>{Quoted(PathOf("x.wav")) + " is not a regular file.",
+                                        Quoted(PathOf("d.wav")) + " is not a regular file."}));
+    EXPECT_EQ(FileCount("out"), 1u);
+    EXPECT_EQ(FileCount("out/A"), 2u);
+}
+
+TEST_F(CJobTest, MonoFilesGetBackTheMissingPadBytes) {
+    const Bytes samples = Pattern(4 * 3001, 4);
+    // Odd chunks without their pad byte.
+    const Bytes odd = Chunk("JUNK", Pattern(5, 1), false) + Chunk("junk", Pattern(7, 2), false);
+    const std::pair<Bytes, uint64_t> cases[] = {
+        {odd, 32760}, // the "pad " chunk gives way
+        // Three bytes put back behind a header of 32751: no room for "pad ".
+        {odd + Chunk("long", Pattern(32679, 3), false), 32754},
+    };
+    for (const auto& [before, dataAt] : cases) {
+        SCOPED_TRACE(dataAt);
+        ClearOut();
+        Write("T.wav", Wave(FmtBody(1, 2, 16, 48000), before, samples));
+        CTestHost split, merge;
+        ASSERT_EQ(Split(split, {{"T.wav", 0x3}}), JOBRESULT_DONE);
+        EXPECT_TRUE(split.m_arrayError.empty());
+        CBwfFile mono;
+        ASSERT_TRUE(mono.OpenFile(PathOf("out/T/T_1.wav").c_str(), true));
+        ASSERT_TRUE(mono.MoveChunk(CHUNK_DATA, 0));
+        EXPECT_EQ(mono.GetFilePointer(), dataAt);
+        mono.CloseFile();
+        // Merged back, the samples are those of the source.
+        ASSERT_EQ(Merge(merge, "out/T", "T", 0x3), JOBRESULT_DONE);
+        EXPECT_EQ(Slice(Body(Read("out/T.wav"), "data"), 0, samples.size()), samples);
+    }
+    // "data" that the lookups find inside a list, not where the walk does.
+    Write("L.wav", Stereo(400, 1, Chunk("LIST", Text("adtl") + Chunk("data", Bytes(4)))));
+    CTestHost host;
+    EXPECT_EQ(Split(host, {{"L.wav", 0x3}}), JOBRESULT_FAILED);
+    EXPECT_TRUE(Has(host.m_arrayError, "malformed"));
+    EXPECT_EQ(FileCount("out/L"), 0u);
+}
+
+TEST_F(CJobTest, ChunksCutOffAfterTheSamplesAreCarriedAsFarAsTheyGo) {
+    const Bytes cut = Text("Tail") + U32(100) + Pattern(11, 5);
+    const std::tuple<const char*, Bytes, Bytes, const char*> cases[] = {
+        // what follows the samples, what the mono carries, the message
+        {"cut", Chunk("bext", Pattern(6, 1)) + cut,
+         Chunk("bext", Pattern(6, 1)) + Chunk("Tail", Pattern(11, 5)),
+         "\"Tail\" declares 100 bytes, but the file ends after 11"},
+        {"pad at the end", Chunk("odd ", Pattern(3, 1), false), Chunk("odd ", Pattern(3, 1)),
+         nullptr},
+        {"bytes", Chunk("even", Pattern(4, 1)) + Bytes{'x', 'y', 'z'}, Chunk("even", Pattern(4, 1)),
+         "3 bytes that are no chunk"},
+        {"header", Chunk("even", Pattern(4, 1)) + Text("half"), Chunk("even", Pattern(4, 1)),
+         "4 bytes that are no chunk"},
+    };
+    for (const auto& [name, after, carried, message] : cases) {
+        SCOPED_TRACE(name);
+        for (bool isOnePass : {true, false}) {
+            ClearOut();
+            Write("T.wav", Stereo(4 * 1024, 1, {}, after));
+            CTestHost host;
+            EXPECT_EQ(Split(host, {{"T.wav", 0x3}}, isOnePass), JOBRESULT_DONE);
+            ASSERT_EQ(host.m_arrayError.size(), message != nullptr ? 1u : 0u);
+            if (message != nullptr) {
+                EXPECT_TRUE(Has(host.m_arrayError, Quoted(PathOf("T.wav")) + ":") ||
+                            Has(host.m_arrayError, Quoted(PathOf("T.wav")) + " ends"));
+                EXPECT_TRUE(Has(host.m_arrayError, message)) << host.m_arrayError[0];
+            }
+            const Bytes mono = Read("out/T/T_2.wav");
+            EXPECT_EQ(Slice(mono, 32768 + 2048, mono.size()), carried);
+        }
+    }
+}
+
+TEST_F(CJobTest, ImpossibleFormatsAreRefusedByName) {
+    auto fmt = [](std::size_t at, uint32_t value, int count) {
+        Bytes body = FmtBody(1, 2, 24, 48000);
+        Put(body, at, value, count);
+        return body;
+    };
+    const std::pair<Bytes, std::string> cases[] = {
+        {fmt(2, 0, 2), "declares 0 channels"},
+        {fmt(4, 0, 4), "declares a sample rate of 0."},
+        {fmt(14, 0, 2), "declares 0 bits per sample"},
+        {fmt(12, 8, 2), "declares a block align of 8; 2 channels of 24 bits need 6."},
+    };
+    for (const auto& [body, message] : cases) {
+        SCOPED_TRACE(message);
+        Write("T.wav", Wave(body, {}, Pattern(600, 1)));
+        CTestHost host;
+        EXPECT_EQ(Split(host, {{"T.wav", 0x3}}), JOBRESULT_FAILED);
+        ASSERT_EQ(host.m_arrayError.size(), 1u);
+        EXPECT_TRUE(Has(host.m_arrayError, Quoted(PathOf("T.wav")) + " " + message))
+            << host.m_arrayError[0];
+        EXPECT_EQ(FileCount("out"), 0u);
+    }
+}
+
+TEST_F(CJobTest, RefusalsComeBeforeTheQuestionAndTouchNothing) {
+    const Bytes head = Wave(FmtBody(1, 1, 16, 48000), {}, {}, {}, 0xFFFFFF00);
+    std::error_code error;
+    fs::resize_file(Write("T.wav", head), head.size() + 0xFFFFFF00ull, error); // sparse
+    if (error) {
+        GTEST_SKIP() << "no sparse file: " << error.message();
+    }
+    const Bytes old = Pattern(10, 2);
+    Write("out/T/T_1.wav", old);
+    Write("F.wav", Wave(FmtBody(1, 0, 16, 48000), {}, Pattern(100, 1)));
+    Write("out/F/F_1.wav", old);
+    CTestHost host;
+    EXPECT_EQ(Split(host, {{"T.wav", 0x1}, {"F.wav", 0x1}}), JOBRESULT_FAILED);
+    EXPECT_TRUE(host.m_arrayQuestion.empty());
+    EXPECT_EQ(host.m_arrayError.size(), 2u);
+    EXPECT_TRUE(Has(host.m_arrayError, "4 GiB"));
+    EXPECT_EQ(Read("out/T/T_1.wav"), old);
+    EXPECT_EQ(Read("out/F/F_1.wav"), old);
+}
