@@ -3,12 +3,14 @@
 #include "CJobHost.h"
 
 #include <atomic>
+#include <csignal>
 #include <cstdint>
 #include <string>
 
 // The jobs' host on a terminal: progress texts and errors on the error
 // stream, a one-line progress bar when that stream is a terminal, and the
-// overwrite question answered by -y/-n or asked on the terminal.
+// overwrite question answered by -y/-n or asked on the terminal. A write to
+// a closed error stream is dropped: it never ends or changes a run.
 class CConsoleHost : public CJobHost {
 public:
     enum ANSWER { ANSWER_ASK, ANSWER_YES, ANSWER_NO };
@@ -16,15 +18,35 @@ public:
     explicit CConsoleHost(ANSWER answer);
 
     void SetProgressText(const std::string& title, const std::string& detail) override;
+    // Answers false when a signal came while the question waited.
     bool AskOverwrite(const std::string& title, const std::string& message) override;
     void ShowError(const std::string& message) override;
     void SetProgressBytes(uint64_t done, uint64_t total) override;
     // Ends the progress bar line.
     void Finish();
 
-    // Set by Ctrl-C; the jobs stop at their next block.
+    // Set by SIGINT, SIGTERM or SIGHUP; the jobs stop at their next block.
     static std::atomic<bool> m_isCancel;
+    // The signal that set m_isCancel (0 before any).
+    static volatile std::sig_atomic_t m_signal;
+    // The handlers for the three signals above, without SA_RESTART so that
+    // a blocking read of the answer returns; a second signal while the
+    // first is handled ends the process at once with 128 + signal.
     static void InstallInterruptHandler();
+    // SIGPIPE ignored: a closed output stream makes writes fail instead of
+    // killing the run.
+    static void IgnoreBrokenPipe();
+    // 128 + the signal received (130 when none was).
+    static int InterruptStatus();
+
+    // A name as messages show it: in double quotes, control characters
+    // written as \xNN. Escaped is the same without the quotes.
+    static std::string Escaped(const std::string& name);
+    // One line on the error stream, "kestrawave-cli: " first.
+    static void Say(const std::string& line);
+    // True when folder is a folder; otherwise says that it does not exist
+    // or is not a folder.
+    static bool CheckOutputFolder(const std::string& folder);
 
 private:
     void ClearBar();

@@ -1,9 +1,12 @@
 #include "CInfoCommand.h"
 
 #include "CBwfFile.h"
+#include "CConsoleHost.h"
+#include "CJobPath.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -31,7 +34,11 @@ struct FILEINFO {
     std::optional<FORMAT> format;
     std::vector<CHUNKROW> chunks;
     std::vector<CHUNKROW> undefined;
+    uint64_t chunksMore = 0; // chunks past the listed ones
+    uint64_t undefinedMore = 0;
 };
+
+constexpr uint32_t ROW_LIMIT = 10000;
 
 // Identifiers are raw bytes. JSON gets each byte as the code point of the
 // same value (lossless, always valid UTF-8); text gets \xNN for the rest.
@@ -67,59 +74,60 @@ std::string IdForText(const std::string& jsonId) {
     return text;
 }
 
-std::string ReasonForOpenFailure(const std::string& path, int openErrno) {
+// Fills info from the file, or returns the message that says why it cannot
+// be read.
+std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
+    info.path = path;
+    auto cannotRead = [&](const std::string& reason) {
+        return "cannot read " + Quoted(path) + ": " + reason;
+    };
     std::error_code error;
-    std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) {
-        return "no such file";
+    if (!std::filesystem::exists(path, error)) {
+        return cannotRead("no such file");
     }
-    if (std::filesystem::is_directory(status)) {
-        return "is a folder, not a file";
+    // A FIFO or a device would block the open or the reads.
+    if (!CJobPath::IsRegularFile(path)) {
+        return CJobPath::NotRegularMessage(path);
     }
     std::string::size_type dot = path.rfind('.');
     std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
     if (extension != "wav" && extension != "WAV") {
-        return "the name does not end in .wav or .WAV";
-    }
-    return openErrno != 0 ? std::strerror(openErrno) : "cannot be opened";
-}
-
-// Fills info from the file, or returns the reason it cannot be read.
-std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
-    info.path = path;
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        return ReasonForOpenFailure(path, 0);
+        return cannotRead("the name does not end in .wav or .WAV");
     }
     CBwfFile file;
     errno = 0;
     if (!file.OpenFile(path.c_str(), true)) {
-        return ReasonForOpenFailure(path, errno);
+        return cannotRead(errno != 0 ? std::strerror(errno) : "cannot be opened");
     }
     unsigned char header[12];
     file.SeekFile(0, POINTERBASE_BEGIN);
     if (file.ReadFile(header, 12) != 12 || std::memcmp(header, "RIFF", 4) != 0 ||
         std::memcmp(header + 8, "WAVE", 4) != 0) {
-        return std::string("not a RIFF/WAVE file");
+        return cannotRead("not a RIFF/WAVE file");
     }
     FORMAT format;
     if (file.GetFormat(format.channels, format.bits, format.rate) &&
         file.GetFormatTag(format.tag)) {
         info.format = format;
     }
+    file.ClearError();
+    // A file of millions of tiny chunks must not fill the memory: the first
+    // ROW_LIMIT of each list are shown, the rest counted.
     std::vector<CBwfFile::_CHUNKENTRY> list;
-    file.EnumChunkList(list);
+    const uint32_t total = file.EnumChunkList(list, ROW_LIMIT);
+    info.chunksMore = total - std::min<uint64_t>(total, list.size());
     for (const CBwfFile::_CHUNKENTRY& entry : list) {
         info.chunks.push_back({IdForJson(entry.chunk.id), entry.pointer, entry.chunk.size});
     }
-    int32_t count = file.EnumUndefineChunk();
-    for (int32_t index = 0; index < count; ++index) {
-        CBwfFile::_CHUNK chunk;
-        uint64_t pointer = 0;
-        if (file.GetUndefineChunk(index, &chunk, &pointer)) {
+    file.ClearError();
+    file.EnumUndefineChunk([&](const CBwfFile::_CHUNK& chunk, uint64_t pointer) {
+        if (info.undefined.size() < ROW_LIMIT) {
             info.undefined.push_back({IdForJson(chunk.id), pointer, chunk.size});
+        } else {
+            ++info.undefinedMore;
         }
-    }
+        return true;
+    });
     return std::nullopt;
 }
 
@@ -142,10 +150,13 @@ nlohmann::ordered_json InfoToJson(const FILEINFO& info) {
     return {{"path", info.path},
             {"format", format},
             {"chunks", RowsToJson(info.chunks)},
-            {"undefined", RowsToJson(info.undefined)}};
+            {"chunks_more", info.chunksMore},
+            {"undefined", RowsToJson(info.undefined)},
+            {"undefined_more", info.undefinedMore}};
 }
 
-void PrintRows(std::ostream& out, const std::vector<CHUNKROW>& rows) {
+void PrintRows(std::ostream& out, const std::vector<CHUNKROW>& rows, uint64_t more,
+               const char* kind) {
     char line[128];
     std::snprintf(line, sizeof line, "    %-16s %-12s %s\n", "id", "offset", "size");
     out << line;
@@ -155,23 +166,26 @@ void PrintRows(std::ostream& out, const std::vector<CHUNKROW>& rows) {
                       static_cast<unsigned long>(row.size));
         out << line;
     }
+    if (more != 0) {
+        out << "    ... and " << more << " more " << kind << "\n";
+    }
 }
 
 void PrintInfo(std::ostream& out, const FILEINFO& info) {
-    out << info.path << "\n";
+    out << CConsoleHost::Escaped(info.path) << "\n";
     if (info.format) {
         out << "  format: tag " << info.format->tag << ", " << info.format->channels
             << " channels, " << info.format->rate << " Hz, " << info.format->bits << " bits\n";
     } else {
         out << "  format: no readable fmt chunk\n";
     }
-    out << "  chunks: " << info.chunks.size() << "\n";
-    PrintRows(out, info.chunks);
+    out << "  chunks: " << info.chunks.size() + info.chunksMore << "\n";
+    PrintRows(out, info.chunks, info.chunksMore, "chunks");
     if (info.undefined.empty()) {
         out << "  undefined chunks: none\n";
     } else {
-        out << "  undefined chunks: " << info.undefined.size() << "\n";
-        PrintRows(out, info.undefined);
+        out << "  undefined chunks: " << info.undefined.size() + info.undefinedMore << "\n";
+        PrintRows(out, info.undefined, info.undefinedMore, "undefined chunks");
     }
 }
 
@@ -183,8 +197,9 @@ int CInfoCommand::Run(std::ostream& out, std::ostream& err) const {
     bool isFirst = true;
     for (const std::string& path : m_arrayPath) {
         FILEINFO info;
-        if (std::optional<std::string> reason = ReadInfo(path, info)) {
-            err << "kestrawave-cli: cannot read \"" << path << "\": " << *reason << std::endl;
+        if (std::optional<std::string> message = ReadInfo(path, info)) {
+            err << "kestrawave-cli: " << *message << std::endl;
+            err.clear(); // a closed stream changes nothing
             status = 1;
             continue;
         }

@@ -3,10 +3,10 @@
 #include "CBwfFile.h"
 #include "CConsoleHost.h"
 #include "CExitStatus.h"
+#include "CJobPath.h"
 #include "CPolyToMonoJob.h"
 
 #include <filesystem>
-#include <iostream>
 #include <sstream>
 
 namespace {
@@ -49,14 +49,11 @@ bool CSplitCommand::ParseChannels(const std::string& text, uint16_t& mask) {
 int CSplitCommand::Run() const {
     uint16_t mask = 0xFFFF;
     if (m_isChannelsGiven && !ParseChannels(m_strChannels, mask)) {
-        std::cerr << "kestrawave-cli: malformed channel list \"" << m_strChannels
-                  << "\"; use numbers from 1 to 16 such as 1,3-4" << std::endl;
+        CConsoleHost::Say("malformed channel list " + Quoted(m_strChannels) +
+                          "; use numbers from 1 to 16 such as 1,3-4");
         return EXIT_USAGE;
     }
-    std::error_code error;
-    if (!std::filesystem::is_directory(m_strDestFolder, error)) {
-        std::cerr << "kestrawave-cli: the output folder \"" << m_strDestFolder
-                  << "\" does not exist" << std::endl;
+    if (!CConsoleHost::CheckOutputFolder(m_strDestFolder)) {
         return EXIT_USAGE;
     }
 
@@ -65,6 +62,20 @@ int CSplitCommand::Run() const {
     job.m_isOnePass = true;
     int status = EXIT_DONE;
     for (const std::string& path : m_arrayPath) {
+        const std::string::size_type dot = path.rfind('.');
+        const std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
+        if (extension != "wav" && extension != "WAV") {
+            CConsoleHost::Say(Quoted(path) + ": the name must end in .wav or .WAV");
+            status = EXIT_FAILED;
+            continue;
+        }
+        // A FIFO or a device would block the open or the reads.
+        std::error_code error;
+        if (std::filesystem::exists(path, error) && !CJobPath::IsRegularFile(path)) {
+            CConsoleHost::Say(CJobPath::NotRegularMessage(path));
+            status = EXIT_FAILED;
+            continue;
+        }
         // Channels asked for by number must exist: a script would otherwise
         // take a file with fewer channels for a success.
         if (m_isChannelsGiven) {
@@ -73,9 +84,9 @@ int CSplitCommand::Run() const {
             uint32_t rate = 0;
             if (file.OpenFile(path.c_str(), true) && file.GetFormat(channels, bits, rate) &&
                 channels < 16 && (mask >> channels) != 0) {
-                std::cerr << "kestrawave-cli: \"" << path << "\" has " << channels
-                          << " channels; not every channel of \"" << m_strChannels << "\" is there"
-                          << std::endl;
+                CConsoleHost::Say(Quoted(path) + " has " + std::to_string(channels) +
+                                  " channels; not every channel of " + Quoted(m_strChannels) +
+                                  " is there");
                 status = EXIT_FAILED;
                 continue;
             }
@@ -85,8 +96,12 @@ int CSplitCommand::Run() const {
 
     CConsoleHost host(m_isYes ? CConsoleHost::ANSWER_YES
                               : (m_isNo ? CConsoleHost::ANSWER_NO : CConsoleHost::ANSWER_ASK));
-    JOBRESULT result = job.Run(host, CConsoleHost::m_isCancel);
+    const JOBRESULT result = job.Run(host, CConsoleHost::m_isCancel);
     host.Finish();
-    int jobStatus = ExitStatusOf(result);
+    // A signal at the question makes the job see a Cancel answer.
+    if (CConsoleHost::m_isCancel.load()) {
+        return CConsoleHost::InterruptStatus();
+    }
+    const int jobStatus = ExitStatusOf(result);
     return jobStatus != EXIT_DONE ? jobStatus : status;
 }

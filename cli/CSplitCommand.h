@@ -10,7 +10,7 @@ class CSplitCommand {
 public:
     std::vector<std::string> m_arrayPath;
     std::string m_strDestFolder = ".";
-    std::string m_strChannels; // e.g. "1,3-4"
+    std::string m_strChannels;      // e.g. "1,3-4"
     bool m_isChannelsGiven = false; // without -c: every channel
     bool m_isYes = false;
     bool m_isNo = false;

@@ -1,30 +1,49 @@
 #include "CTakesCommand.h"
 
+#include "CConsoleHost.h"
 #include "CExitStatus.h"
+#include "CJobPath.h"
 #include "CTakeScanner.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
 
+bool CTakesCommand::SayNotRegular(const std::string& folder) {
+    bool isFound = false;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const std::string path = it->path().string();
+        if (!CTakeScanner::TakeNameOf(it->path().filename().string()).empty() &&
+            !CJobPath::IsRegularFile(path)) {
+            CConsoleHost::Say(CJobPath::NotRegularMessage(path));
+            isFound = true;
+        }
+    }
+    return isFound;
+}
+
 int CTakesCommand::Run() const {
     std::error_code error;
     if (!std::filesystem::is_directory(m_strFolder, error)) {
-        std::cerr << "kestrawave-cli: \"" << m_strFolder << "\" is not a folder" << std::endl;
+        CConsoleHost::Say(Quoted(m_strFolder) + " is not a folder");
         return EXIT_USAGE;
     }
+    int status = SayNotRegular(m_strFolder) ? EXIT_FAILED : EXIT_DONE;
     std::vector<std::string> arrayTake = CTakeScanner::ScanFolder(m_strFolder);
     std::sort(arrayTake.begin(), arrayTake.end());
     for (const std::string& take : arrayTake) {
-        uint16_t mask = CTakeScanner::ChannelMask(m_strFolder, take);
         std::string channels;
         for (int n = 1; n <= 8; ++n) {
-            if ((mask >> (n - 1)) & 1) {
+            if (CJobPath::IsRegularFile(CTakeScanner::MonoPath(m_strFolder, take, n))) {
                 channels += (channels.empty() ? "" : ",") + std::to_string(n);
             }
         }
-        std::cout << take << "\t" << (channels.empty() ? "-" : channels) << "\n";
+        if (!channels.empty()) {
+            std::cout << CConsoleHost::Escaped(take) << "\t" << channels << "\n";
+        }
     }
     std::cout.flush();
-    return EXIT_DONE;
+    return status;
 }

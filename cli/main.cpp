@@ -2,7 +2,7 @@
 //
 // Exit status: 0 all done; 1 one or more files failed (the others were
 // converted); 2 wrong usage; 3 the overwrite question was answered Cancel;
-// 130 interrupted.
+// 128 + signal when SIGINT (130), SIGTERM (143) or SIGHUP (129) stopped a run.
 
 #include "CConsoleHost.h"
 #include "CExitStatus.h"
@@ -70,6 +70,9 @@ int main(int argc, char** argv) {
         return EXIT_USAGE;
     }
 
+    // A closed output stream (`... 2>&1 | head -1`) must not kill a run half
+    // way: its writes fail and are dropped.
+    CConsoleHost::IgnoreBrokenPipe();
     if (pInfo->parsed()) {
         return info.Run(std::cout, std::cerr);
     }

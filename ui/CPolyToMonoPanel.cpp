@@ -4,6 +4,7 @@
 #include "CBwfFile.h"
 #include "CBwfFileList.h"
 #include "CFolderChooser.h"
+#include "CJobPath.h"
 #include "CProgressWindow.h"
 #include "CSourceFileList.h"
 
@@ -127,8 +128,10 @@ void CPolyToMonoPanel::bwfFileListEnumItem(const QString& folder) {
             continue;
         }
         const QString path = folder + QLatin1Char('/') + name;
+        // Opening a FIFO or a device would block the window.
         CBwfFile file;
-        if (!file.OpenFile(path.toStdString().c_str(), true)) {
+        if (!CJobPath::IsRegularFile(path.toStdString()) ||
+            !file.OpenFile(path.toStdString().c_str(), true)) {
             continue;
         }
         uint16_t channels = 0;

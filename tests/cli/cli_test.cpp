@@ -8,6 +8,10 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using nlohmann::json;
@@ -169,32 +173,179 @@ TEST_F(CCliTest, WrongUsageExitsTwoAndWritesNothing) {
     EXPECT_EQ(FileCount("out"), 0u);
 }
 
-TEST_F(CCliTest, InterruptStopsTheSplitAndLeavesNoMonoFile) {
-    // 512 MiB of samples in a sparse file: its holes read fast, yet the run
-    // lasts long enough to be stopped half way.
-    const uint32_t dataBytes = 512u << 20;
-    const std::string big = Write("big.wav", Wave(FmtBody(1, 4, 24, 48000), {}, {}, {}, dataBytes));
-    fs::resize_file(big, 44 + uint64_t(dataBytes));
-    const std::string err = PathOf("stderr.txt");
+// Starts the program with standard input from /dev/null and both output
+// streams on fd.
+pid_t Start(const std::vector<std::string>& args, int fd) {
+    std::vector<char*> argv = {const_cast<char*>(KESTRAWAVE_CLI)};
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        if (freopen("/dev/null", "r", stdin) && freopen(err.c_str(), "w", stderr)) {
-            execl(KESTRAWAVE_CLI, KESTRAWAVE_CLI, "split", "-o", m_strOut.c_str(), big.c_str(),
-                  nullptr);
+        if (freopen("/dev/null", "r", stdin) && dup2(fd, 1) == 1 && dup2(fd, 2) == 2) {
+            execv(KESTRAWAVE_CLI, argv.data());
         }
         _exit(127);
     }
-    // Samples are being written once the first file is past its header.
-    const fs::path first = PathOf("out/big/big_1.wav");
-    std::error_code error;
-    for (int i = 0; i < 30000 && !(fs::file_size(first, error) > 32768 && !error); ++i) {
-        usleep(1000);
+    return pid;
+}
+
+// The exit status, or 1000 + the signal that killed the process.
+int WaitStatus(pid_t pid) {
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+}
+
+bool IsPartial(const fs::path& path) {
+    return path.extension() == ".partial";
+}
+
+// Every signal stops a split -y half way without touching the old files;
+// after SIGKILL only temporary files can remain beside them.
+TEST_F(CCliTest, SignalsAndClosedStreamsLoseNothing) {
+    // 300 MB of samples in a sparse file: its holes read fast, yet the run
+    // lasts long enough to be stopped half way.
+    const uint32_t dataBytes = 300u << 20;
+    const std::string big = Write("big.wav", Wave(FmtBody(1, 4, 24, 48000), {}, {}, {}, dataBytes));
+    fs::resize_file(big, 44 + uint64_t(dataBytes));
+    for (int n = 1; n <= 4; ++n) {
+        Write("out/big/big_" + std::to_string(n) + ".wav", Text("old " + std::to_string(n)));
+    }
+    const int log = open(PathOf("log.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(log, 0);
+    for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGKILL}) {
+        const pid_t pid = Start({"split", "-y", "-o", m_strOut, big}, log);
+        // Samples are being written once a temporary file is past its header.
+        bool isWriting = false;
+        for (int i = 0; i < 30000 && !isWriting; ++i) {
+            usleep(1000);
+            for (const fs::directory_entry& entry : fs::directory_iterator(PathOf("out/big"))) {
+                std::error_code error;
+                isWriting = isWriting || (IsPartial(entry.path()) &&
+                                          fs::file_size(entry.path(), error) > 32768 && !error);
+            }
+        }
+        kill(pid, signal);
+        EXPECT_EQ(WaitStatus(pid), (signal == SIGKILL ? 1000 : 128) + signal) << TextOf("log.txt");
+        EXPECT_TRUE(isWriting) << signal;
+        for (int n = 1; n <= 4; ++n) {
+            EXPECT_EQ(TextOf("out/big/big_" + std::to_string(n) + ".wav"),
+                      "old " + std::to_string(n));
+        }
+        for (const fs::directory_entry& entry : fs::directory_iterator(PathOf("out/big"))) {
+            EXPECT_TRUE((signal == SIGKILL && IsPartial(entry.path())) ||
+                        entry.path().filename().string().rfind("big_", 0) == 0)
+                << entry.path() << " after signal " << signal;
+        }
+    }
+    close(log);
+
+    // A signal at the overwrite question, asked on a terminal.
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        execl(KESTRAWAVE_CLI, KESTRAWAVE_CLI, "split", "-o", m_strOut.c_str(), big.c_str(),
+              nullptr);
+        _exit(127);
+    }
+    std::string asked;
+    char buffer[256];
+    pollfd output{terminal, POLLIN, 0};
+    for (ssize_t count; asked.find("[y/N]") == std::string::npos && poll(&output, 1, 30000) > 0 &&
+                        (count = read(terminal, buffer, sizeof buffer)) > 0;) {
+        asked.append(buffer, std::size_t(count));
     }
     kill(pid, SIGINT);
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status << TextOf(err);
-    EXPECT_EQ(FileCount("out/big"), 0u);
+    EXPECT_EQ(WaitStatus(pid), 130) << asked;
+    close(terminal);
+    EXPECT_EQ(TextOf("out/big/big_1.wav"), "old 1");
+
+    // Output streams on a pipe whose reader is gone: every write fails, the
+    // run does not.
+    ASSERT_EQ(Run({"split", "-o", m_strOut, m_strTake}).status, 0);
+    const Bytes mono = Read(Mono(4));
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    EXPECT_EQ(WaitStatus(Start({"split", "-y", "-o", m_strOut, m_strTake}, ends[1])), 0);
+    close(ends[1]);
+    EXPECT_EQ(Read(Mono(4)), mono);
+    ASSERT_EQ(Run({"merge", "-o", m_strMerged, m_strMonos}).status, 0);
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    EXPECT_EQ(WaitStatus(Start({"merge", "-y", "-o", m_strMerged, m_strMonos}, ends[1])), 0);
+    close(ends[1]);
+    EXPECT_TRUE(HoldsThenZeros(m_strPoly, m_samples));
+}
+
+// A FIFO, device or folder named like a wave file is named and skipped, and
+// nothing waits on it; names reach the terminal with control characters
+// escaped.
+TEST_F(CCliTest, WhatIsNotARegularFileAndOddNamesAreReported) {
+    const std::string fifo = PathOf("fifo.wav"), file = Write("file", Text("x"));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(Run({"split", "-o", m_strOut, m_strTake}).status, 0);
+    const std::string monoFifo = m_strMonos + "/take_5.wav";
+    ASSERT_EQ(mkfifo(monoFifo.c_str(), 0600), 0);
+    const std::string notRegular = " is not a regular file.";
+    using ARGS = std::vector<std::string>;
+    for (const auto& [args, named] :
+         {std::make_pair(ARGS{"info", fifo}, fifo),
+          std::make_pair(ARGS{"split", "-o", m_strOut, fifo}, fifo),
+          std::make_pair(ARGS{"takes", m_strMonos}, monoFifo),
+          std::make_pair(ARGS{"merge", "-o", m_strMerged, m_strMonos}, monoFifo)}) {
+        const RESULT result = Run(args);
+        EXPECT_EQ(result.status, 1) << args[0];
+        EXPECT_NE(result.err.find("\"" + named + "\"" + notRegular), std::string::npos)
+            << result.err;
+    }
+    EXPECT_EQ(Run({"takes", m_strMonos}).out, "take\t1,2,3,4\n");
+    EXPECT_TRUE(HoldsThenZeros(m_strPoly, m_samples)); // the other channels were merged
+
+    RESULT result = Run({"split", "-o", m_strOut, Write("x.txt", Read(m_strTake))});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("must end in .wav or .WAV"), std::string::npos) << result.err;
+    for (const char* command : {"split", "merge"}) {
+        result = Run({command, "-o", file, command[0] == 's' ? m_strTake : m_strMonos});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find("\"" + file + "\" is not a folder"), std::string::npos)
+            << result.err;
+    }
+
+    const std::string odd = Write("e\033[1m\x07.wav", Read(m_strTake));
+    for (const ARGS& args :
+         {ARGS{"info", odd, PathOf("m\033.wav")}, ARGS{"split", "-o", m_strOut, odd},
+          ARGS{"split", "-o", PathOf("o\033"), odd}}) {
+        result = Run(args);
+        const std::string all = result.out + result.err;
+        EXPECT_EQ(all.find_first_of("\033\007"), std::string::npos) << args[0];
+        EXPECT_NE(all.find("\\x1B"), std::string::npos) << all;
+    }
+}
+
+// A file of 10 052 chunks lists 10 000 of each list and counts the rest.
+TEST_F(CCliTest, InfoListsAtMostTenThousandChunksAndCountsTheRest) {
+    Bytes chunks;
+    for (int i = 0; i < 10050; ++i) {
+        chunks = chunks + Chunk("zzzz", U16(uint32_t(i)));
+    }
+    const std::string many = Write("many.wav", Wave(FmtBody(1, 1, 16, 8000), chunks, Bytes(4)));
+    RESULT result = Run({"info", "--json", many});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const json file = json::parse(result.out).at("files").at(0);
+    EXPECT_EQ(file.at("chunks").size(), 10000u);
+    EXPECT_EQ(file.at("chunks_more"), 52);
+    EXPECT_EQ(file.at("undefined").size(), 10000u);
+    EXPECT_EQ(file.at("undefined").back(), json::parse(R"({"id": "zzzz", "offset": 100026,
+        "size": 2})"));
+    EXPECT_EQ(file.at("undefined_more"), 50);
+    result = Run({"info", many});
+    for (const char* line : {"  chunks: 10052\n", "    ... and 52 more chunks\n",
+                             "  undefined chunks: 10050\n", "... and 50 more undefined chunks\n"}) {
+        EXPECT_NE(result.out.find(line), std::string::npos) << line;
+    }
 }
 
 // Expected tables read off the files' bytes with od, independently of the

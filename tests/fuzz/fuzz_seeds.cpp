@@ -1,5 +1,7 @@
-// Writes the fuzzer's starting corpus into the folder given: a minimal file,
-// metadata with odd sizes and pad bytes, marker lists, and broken layouts.
+// Writes the fuzzers' starting corpus into the folder given: a minimal file,
+// metadata with odd sizes and pad bytes, marker lists, broken layouts, and
+// the sources the jobs meet: a mono take, float and extensible formats, a
+// missing pad byte ahead of the samples and chunks cut off by the end.
 
 #include "CTestKit.h"
 
@@ -19,6 +21,11 @@ int main(int argc, char** argv) {
              Chunk("plst", U32(0))),
         Slice(Riff(meta + fmt + data), 0, 90),
         Riff(fmt + Text("data") + U32(3) + Text("abc")), // odd last chunk without its pad byte
+        Wave(FmtBody(1, 1, 16, 48000), Chunk("bext", Bytes(602, 'b')), Pattern(64)),
+        Wave(FmtBody(3, 2, 32, 44100), {}, Pattern(64), Chunk("cue ", cue)),
+        Wave(FmtBody(0xFFFE, 3, 24, 96000, 7), {}, Pattern(90), Chunk("iXML", Text("<x/>"))),
+        Riff(fmt + Chunk("Fake", Text("odd"), false) + data),      // pad byte missing before data
+        Riff(fmt + data + Text("LIST") + U32(400) + Text("INFO")), // cut off by the end
     };
     for (const Bytes& seed : seeds) {
         const std::string path = std::string(argc > 1 ? argv[1] : ".") + "/seed" +

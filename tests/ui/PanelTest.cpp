@@ -2,8 +2,10 @@
 // channel check boxes, the Convert checks and their alerts, and whole
 // conversions through the progress window and its worker thread.
 
+#include "CAlert.h"
 #include "CBwfFileList.h"
 #include "CMain.h"
+#include "CModalWatch.h"
 #include "CMonoToPolyPanel.h"
 #include "CPolyToMonoPanel.h"
 #include "CProgressWindow.h"
@@ -22,7 +24,10 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -38,7 +43,13 @@ void WriteWave(const fs::path& path, uint16_t channels, uint32_t frames) {
 // Answers the next alert with the button named answer and keeps its text.
 class CAlertAnswer {
 public:
-    explicit CAlertAnswer(const QString& answer) : m_strAnswer(answer) { Arm(); }
+    explicit CAlertAnswer(const QString& answer) : m_strAnswer(answer) {
+        ++CModalWatch::m_claimCount;
+        Arm();
+    }
+    ~CAlertAnswer() { --CModalWatch::m_claimCount; }
+    CAlertAnswer(const CAlertAnswer&) = delete;
+    CAlertAnswer& operator=(const CAlertAnswer&) = delete;
     QString m_strText;
     int m_count = 0;
 
@@ -172,6 +183,28 @@ TEST_F(CPanelTest, PolyToMonoListsEditsAndConverts) {
     EXPECT_TRUE(pConvert->isEnabled());
     pPanel->OnButtonSourceClear();
     EXPECT_FALSE(pConvert->isEnabled());
+}
+
+// Neither list opens a FIFO named like a wave file: the open would block.
+TEST_F(CPanelTest, ListsSkipWhatIsNotARegularFileAndNoAlertWaitsForEver) {
+    WriteWave(m_dir / "in/a.wav", 2, 10);
+    WriteWave(m_dir / "in/t_1.wav", 1, 10);
+    ASSERT_EQ(mkfifo((m_dir / "in/fifo.wav").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((m_dir / "in/t_2.wav").c_str(), 0600), 0);
+    fs::create_directory(m_dir / "in/folder.WAV");
+    CPolyToMonoPanel* pPanel = m_main->getPolyToMonoPanel();
+    pPanel->bwfFileListEnumItem(Dir("in"));
+    ASSERT_EQ(pPanel->getBwfFileList()->getItemCount(), 2);
+    EXPECT_NE(pPanel->getBwfFileList()->getItemText(0, 1), "fifo.wav");
+    EXPECT_NE(pPanel->getBwfFileList()->getItemText(1, 1), "fifo.wav");
+    CMonoToPolyPanel* pMono = m_main->getMonoToPolyPanel();
+    pMono->targetFileListEnumItem(Dir("in"));
+    ASSERT_EQ(pMono->getTargetFileList()->getItemCount(), 1);
+    SelectRows(pMono->findChild<QTableView*>(), {0});
+    EXPECT_EQ(pMono->getTargetFileChannelData(), 0x0001);
+
+    // An alert that no test answers fails the test instead of hanging it.
+    EXPECT_NONFATAL_FAILURE(CAlert::Show(nullptr, "Nobody answers", QString()), "Nobody answers");
 }
 
 TEST_F(CPanelTest, CancelStopsARunAndTheNextRunStillStarts) {

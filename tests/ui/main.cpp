@@ -1,6 +1,41 @@
+#include "CModalWatch.h"
+#include "CProgressWindow.h"
+
 #include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+int CModalWatch::m_claimCount = 0;
+
+void CModalWatch::Start() {
+    static QPointer<QWidget> s_pLast;
+    static int s_ticks = 0;
+    auto* pTimer = new QTimer(qApp);
+    QObject::connect(pTimer, &QTimer::timeout, []() {
+        QWidget* pModal = QApplication::activeModalWidget();
+        s_ticks = pModal != nullptr && pModal == s_pLast ? s_ticks + 1 : 0;
+        s_pLast = pModal;
+        if (pModal == nullptr || qobject_cast<CProgressWindow*>(pModal) != nullptr) {
+            return;
+        }
+        if (m_claimCount > 0 && s_ticks < 50) {
+            return;
+        }
+        auto* pBox = qobject_cast<QMessageBox*>(pModal);
+        ADD_FAILURE() << "an unexpected modal dialog was closed: "
+                      << (pBox != nullptr ? pBox->text() : pModal->windowTitle()).toStdString();
+        if (auto* pDialog = qobject_cast<QDialog*>(pModal)) {
+            pDialog->reject();
+        } else {
+            pModal->close();
+        }
+    });
+    pTimer->start(100);
+}
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
@@ -9,5 +44,6 @@ int main(int argc, char** argv) {
         return RUN_ALL_TESTS();
     }
     QApplication app(argc, argv);
+    CModalWatch::Start();
     return RUN_ALL_TESTS();
 }
