@@ -40,7 +40,7 @@ if [[ "$probe" != *"detected memory leaks"* ]]; then
 fi
 export ASAN_OPTIONS="detect_leaks=$leaks:abort_on_error=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-cmake -S . -B build-asan -G Ninja -DKESTRAWAVE_SANITIZE=ON -DKESTRAWAVE_TESTS=ON
+cmake -S . -B build-asan -G Ninja -DKESTRAWAVE_SANITIZE=ON -DKESTRAWAVE_TESTS=ON -DKESTRAWAVE_UI=ON
 ninja -C build-asan -j2
 run_ctest build-asan
 
