@@ -145,7 +145,7 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     // The name goes into the output path: it must name a file in the folder.
     const std::string problem = CJobPath::TakeNameProblem(take);
     if (!problem.empty()) {
-        return refuse("Cannot merge a take with " + problem + "; nothing was written.");
+        return refuse("Cannot merge: " + problem + "; nothing was written.");
     }
     host.SetProgressText(progressTitle, take);
     const std::string outPath = PolyPath(m_strDestFolder, take);

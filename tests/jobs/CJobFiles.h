@@ -83,8 +83,12 @@ protected:
             SNDFILE* pFile = sf_open(path.c_str(), SFM_READ, &info);
             EXPECT_NE(pFile, nullptr) << sf_strerror(nullptr);
             if (pFile != nullptr) {
-                EXPECT_GE(info.channels, 1);
-                EXPECT_GT(info.samplerate, 0);
+                // libsndfile agrees with the file's own fmt and data chunks.
+                const Bytes fmt = Body(bytes, "fmt");
+                const uint32_t align = Le(fmt, 12) & 0xFFFF;
+                EXPECT_EQ(uint32_t(info.channels), Le(fmt, 0) >> 16);
+                EXPECT_EQ(uint32_t(info.samplerate), Le(fmt, 4));
+                EXPECT_EQ(uint64_t(info.frames), Find(bytes, "data").size / align);
                 sf_close(pFile);
             }
         }
