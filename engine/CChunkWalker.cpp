@@ -112,28 +112,14 @@ bool CChunkWalker::Next(ITEM& item) {
     item.pointer = m_position;
     item.size = 0;
     item.isComplete = true;
-    if (m_isTopLevel) {
-        item.token = TOKEN_CHUNK;
-        if (!ReadAt(m_position + 4, header + 4, 4)) {
-            m_file.clear();
-            item.isComplete = false;
-            m_isEnded = true;
-            return true;
-        }
-        item.size = LittleEndian32(header + 4);
-        if (std::memcmp(header, "LIST", 4) == 0) {
-            item.token = TOKEN_LIST;
-        }
-        m_position = After(m_position, item.size, item.isPadMissing);
-        return true;
-    }
-    if (std::memcmp(header, "adtl", 4) == 0) {
+    // The top-level walk takes every header as a chunk's.
+    if (!m_isTopLevel && std::memcmp(header, "adtl", 4) == 0) {
         // A bare list type outside a LIST: passed over like the type field.
         item.token = TOKEN_LISTTYPE;
         m_position += 4;
         return true;
     }
-    if (std::memcmp(header, "RIFF", 4) == 0) {
+    if (!m_isTopLevel && std::memcmp(header, "RIFF", 4) == 0) {
         item.token = TOKEN_RIFF;
         if (ReadAt(m_position + 4, header + 4, 4)) {
             item.size = LittleEndian32(header + 4);
@@ -153,7 +139,8 @@ bool CChunkWalker::Next(ITEM& item) {
     item.size = LittleEndian32(header + 4);
     if (std::memcmp(header, "LIST", 4) == 0) {
         item.token = TOKEN_LIST;
-        if (ReadAt(m_position + 8, header + 8, 4) && std::memcmp(header + 8, "adtl", 4) == 0) {
+        if (!m_isTopLevel && ReadAt(m_position + 8, header + 8, 4) &&
+            std::memcmp(header + 8, "adtl", 4) == 0) {
             m_isTypePending = true;
             m_position += 8;
         } else {
