@@ -203,10 +203,11 @@ TEST_F(CMergeTest, ThePolyFileIsAsLongAsItsLongestChannel) {
     EXPECT_TRUE(SameBytes(Slice(poly, 4096, expected.size()), expected));
 }
 
+// The file of the hostile-file benchmark: a million chunks before the samples.
 TEST_F(CMergeTest, ALeadOfManyTinyChunksIsMergedWhole) {
     Bytes tiny;
-    tiny.reserve(100000 * 10);
-    for (uint32_t i = 0; i < 100000; ++i) {
+    tiny.reserve(1000000 * 10);
+    for (uint32_t i = 0; i < 1000000; ++i) {
         const Bytes chunk = Text("Tiny") + U32(2) + U16(i);
         tiny.insert(tiny.end(), chunk.begin(), chunk.end());
     }
