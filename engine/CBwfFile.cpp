@@ -35,6 +35,18 @@ int SlotOf(uint32_t kind) {
 
 const unsigned char zeroPiece[TRANSFER_PIECE] = {};
 
+// An RF64/BW64 header stands where "RIFF" is asked for.
+bool IsItem(const CChunkWalker::ITEM& item, const char* id) {
+    return std::memcmp(item.id, id, 4) == 0 ||
+           (item.token == CChunkWalker::TOKEN_RIFF && std::memcmp(id, "RIFF", 4) == 0);
+}
+
+void PutLittleEndian(unsigned char* bytes, uint64_t value, int count) {
+    for (int i = 0; i < count; ++i) {
+        bytes[i] = static_cast<unsigned char>(value >> 8 * i);
+    }
+}
+
 } // namespace
 
 const char CBwfFile::chunkName[13][5] = {
@@ -195,12 +207,26 @@ bool CBwfFile::CloseFile() {
         int64_t length = m_file.tellg();
         // A file shorter than a RIFF header has no size field to maintain.
         if (length >= 8) {
-            uint32_t riffSize = uint32_t(uint64_t(length) - 8);
-            DecToBin(riffSize);
-            m_file.seekg(4, CBwfStream::SEEK_FROM_BEGIN);
-            m_file.write(&riffSize, 4);
+            // Read afresh: the header may have been written since.
+            m_ds64.Read(m_file);
+            unsigned char bytes[8];
+            if (m_ds64.IsRf64()) {
+                PutLittleEndian(bytes, SIZE_IN_DS64, 4);
+                m_file.seekg(4, CBwfStream::SEEK_FROM_BEGIN);
+                m_file.write(bytes, 4);
+                if (m_ds64.isPresent) {
+                    PutLittleEndian(bytes, uint64_t(length) - 8, 8);
+                    m_file.seekg(int64_t(DS64_RIFF_SIZE_AT), CBwfStream::SEEK_FROM_BEGIN);
+                    m_file.write(bytes, 8);
+                }
+            } else {
+                PutLittleEndian(bytes, uint64_t(length) - 8, 4);
+                m_file.seekg(4, CBwfStream::SEEK_FROM_BEGIN);
+                m_file.write(bytes, 4);
+            }
         }
     }
+    m_ds64 = _DS64();
     bool isOk = !m_file.fail();
     if (!m_file.close()) {
         isOk = false;
@@ -227,6 +253,82 @@ void CBwfFile::ResetChunkPointer() {
     for (uint64_t& pointer : m_chunkPointer) {
         pointer = NO_POINTER;
     }
+    m_ds64.isRead = false;
+}
+
+const _DS64* CBwfFile::Ds64() {
+    if (!m_ds64.isRead) {
+        m_file.clear();
+        const int64_t position = m_file.tellg();
+        m_ds64.Read(m_file);
+        m_file.clear();
+        if (position >= 0) {
+            m_file.seekg(position, CBwfStream::SEEK_FROM_BEGIN);
+        }
+    }
+    return &m_ds64;
+}
+
+FORM CBwfFile::GetForm() {
+    BWF_ASSERT(m_file.is_open());
+    return Ds64()->form;
+}
+
+bool CBwfFile::GetDs64Problem(std::string& problem) {
+    BWF_ASSERT(m_file.is_open());
+    const _DS64* pDs64 = Ds64();
+    problem = pDs64->IsRf64() ? pDs64->ProblemText() : "";
+    return !problem.empty();
+}
+
+uint64_t CBwfFile::GetSampleCount64() {
+    BWF_ASSERT(m_file.is_open());
+    const _DS64* pDs64 = Ds64();
+    return pDs64->IsRf64() && pDs64->isPresent ? pDs64->sampleCount : 0;
+}
+
+bool CBwfFile::CreateRiffHeader(bool isRf64) {
+    BWF_ASSERT(m_file.is_open());
+    if (!isRf64) {
+        return CreateChunk(CHUNK_RIFF, 0);
+    }
+    const uint64_t position = GetFilePointer();
+    unsigned char header[12 + DS64_CHUNK_BYTES] = {};
+    std::memcpy(header, "RF64", 4);
+    PutLittleEndian(header + 4, SIZE_IN_DS64, 4);
+    std::memcpy(header + 8, "WAVE", 4);
+    std::memcpy(header + DS64_POINTER, "ds64", 4);
+    PutLittleEndian(header + DS64_POINTER + 4, DS64_BODY_MIN, 4);
+    if (!Put(header, sizeof header)) {
+        return false;
+    }
+    // What a read of these bytes would give, without reading them back.
+    m_ds64 = _DS64();
+    if (position == 0) {
+        m_ds64.isRead = true;
+        m_ds64.form = FORM_RF64;
+        m_ds64.isPresent = true;
+        m_ds64.chunkSize = DS64_BODY_MIN;
+    }
+    return true;
+}
+
+bool CBwfFile::SetDataSize64(uint64_t dataSize, uint64_t sampleCount) {
+    BWF_ASSERT(m_file.is_open());
+    const uint64_t position = GetFilePointer();
+    if (position == NO_POINTER) {
+        return false;
+    }
+    const _DS64* pDs64 = Ds64();
+    bool isOk = false;
+    if (!pDs64->IsRf64()) {
+        isOk = dataSize <= 0xFFFFFFFF && SetChunkSize(CHUNK_DATA, uint32_t(dataSize));
+    } else if (pDs64->isPresent) {
+        isOk = SetChunkSize(CHUNK_DATA, SIZE_IN_DS64) && MoveTo(DS64_DATA_SIZE_AT) &&
+               Put64(dataSize) && Put64(sampleCount);
+        m_ds64.isRead = false;
+    }
+    return MoveTo(position) && isOk;
 }
 
 bool CBwfFile::MoveTo(uint64_t position) {
@@ -238,11 +340,11 @@ bool CBwfFile::MoveTo(uint64_t position) {
 }
 
 bool CBwfFile::WalkTo(CBwfStream& file, const char* id, int64_t offset, uint64_t* pointer,
-                      const std::atomic<bool>* pIsCancel) {
-    CChunkWalker walker(file, pIsCancel);
+                      const std::atomic<bool>* pIsCancel, const _DS64* pDs64) {
+    CChunkWalker walker(file, pIsCancel, pDs64);
     CChunkWalker::ITEM item;
     while (walker.Next(item)) {
-        if (std::memcmp(item.id, id, 4) != 0) {
+        if (!IsItem(item, id)) {
             continue;
         }
         if (pointer != nullptr) {
@@ -271,7 +373,7 @@ bool CBwfFile::MoveChunkBy(uint32_t kind, int64_t offset) {
         return MoveTo(pointer + offset);
     }
     uint64_t pointer = NO_POINTER;
-    if (!WalkTo(m_file, kindTable[slot].id, offset, &pointer, m_pIsCancel)) {
+    if (!WalkTo(m_file, kindTable[slot].id, offset, &pointer, m_pIsCancel, Ds64())) {
         return false;
     }
     m_chunkPointer[slot] = pointer;
@@ -288,7 +390,10 @@ bool CBwfFile::MoveChunk(const char* id, int32_t offset) {
 
 bool CBwfFile::MoveChunk(CBwfStream& file, const char* id, int32_t offset) {
     BWF_ASSERT(file.is_open());
-    return WalkTo(file, id, offset, nullptr, &file == &m_file ? m_pIsCancel : nullptr);
+    if (&file != &m_file) {
+        return WalkTo(file, id, offset, nullptr, nullptr, nullptr);
+    }
+    return WalkTo(file, id, offset, nullptr, m_pIsCancel, Ds64());
 }
 
 uint32_t CBwfFile::EnumExistChunk() {
@@ -297,12 +402,11 @@ uint32_t CBwfFile::EnumExistChunk() {
     // One walk fills every slot with the first match of its kind, as a walk
     // per kind would, in a time that does not grow with the kinds missing.
     uint32_t exist = 0;
-    CChunkWalker walker(m_file, m_pIsCancel);
+    CChunkWalker walker(m_file, m_pIsCancel, Ds64());
     CChunkWalker::ITEM item;
     while (walker.Next(item)) {
         for (int slot = 0; slot < 11; ++slot) {
-            if (m_chunkPointer[slot] == NO_POINTER &&
-                std::memcmp(item.id, kindTable[slot].id, 4) == 0) {
+            if (m_chunkPointer[slot] == NO_POINTER && IsItem(item, kindTable[slot].id)) {
                 m_chunkPointer[slot] = item.pointer;
                 exist |= kindTable[slot].kind;
             }
@@ -355,7 +459,7 @@ uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list, uint32_t maxCou
     BWF_ASSERT(m_file.is_open());
     list.clear();
     uint32_t count = 0;
-    CChunkWalker walker(m_file, m_pIsCancel);
+    CChunkWalker walker(m_file, m_pIsCancel, Ds64());
     CChunkWalker::ITEM item;
     while (walker.Next(item)) {
         if (item.isComplete &&
@@ -365,6 +469,7 @@ uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list, uint32_t maxCou
                 std::memcpy(entry.chunk.id, item.id, 4);
                 entry.chunk.size = item.size;
                 entry.pointer = item.pointer;
+                entry.realSize = item.realSize;
                 list.push_back(entry);
             }
             if (count != UINT32_MAX) {
@@ -377,13 +482,14 @@ uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list, uint32_t maxCou
 
 bool CBwfFile::WalkChunks(uint64_t position, const CHUNKVISIT& visit) {
     BWF_ASSERT(m_file.is_open());
-    CChunkWalker walker(m_file, position, m_pIsCancel);
+    CChunkWalker walker(m_file, position, m_pIsCancel, Ds64());
     CChunkWalker::ITEM item;
     while (walker.Next(item)) {
         _CHUNKITEM chunk;
         std::memcpy(chunk.chunk.id, item.id, 4);
         chunk.chunk.size = item.size;
         chunk.pointer = item.pointer;
+        chunk.realSize = item.realSize;
         chunk.isComplete = item.isComplete;
         chunk.isPadMissing = item.isPadMissing;
         if (!visit(chunk)) {
@@ -545,6 +651,9 @@ bool CBwfFile::CreateChunk(uint32_t kind, uint32_t size) {
     std::memcpy(header, kindTable[slot].id, 4);
     std::memcpy(header + 4, &size, 4);
     std::memcpy(header + 8, "WAVE", 4);
+    if (kind == CHUNK_RIFF) {
+        m_ds64.isRead = false;
+    }
     m_file.write(header, kind == CHUNK_RIFF ? 12 : 8);
     return !m_file.fail();
 }
@@ -569,6 +678,19 @@ uint32_t CBwfFile::GetChunkSize(uint32_t kind) {
     unsigned char size[4] = {};
     m_file.read(size, 4);
     return BinToDec(size, 4);
+}
+
+uint64_t CBwfFile::GetChunkSize64(uint32_t kind) {
+    BWF_ASSERT(m_file.is_open());
+    const _DS64* pDs64 = Ds64();
+    if (!MoveChunk(kind, 4)) {
+        return 0;
+    }
+    unsigned char size[4] = {};
+    m_file.read(size, 4);
+    uint64_t realSize = 0;
+    pDs64->RealSize(kindTable[SlotOf(kind)].id, BinToDec(size, 4), kind == CHUNK_RIFF, realSize);
+    return realSize;
 }
 
 uint32_t CBwfFile::ReadData(void* buffer, uint32_t count, uint32_t offset) {
@@ -611,7 +733,7 @@ uint32_t CBwfFile::CopyData(const char* sourcePath, uint32_t count, uint64_t sou
     }
     constexpr uint64_t maxOffset = uint64_t(std::numeric_limits<int64_t>::max());
     if (sourceOffset > maxOffset || destOffset > maxOffset ||
-        !WalkTo(source, "data", int64_t(sourceOffset), nullptr, m_pIsCancel) ||
+        !WalkTo(source, "data", int64_t(sourceOffset), nullptr, m_pIsCancel, nullptr) ||
         !MoveChunkBy(CHUNK_DATA, int64_t(destOffset))) {
         return 0;
     }
@@ -682,6 +804,12 @@ bool CBwfFile::Put(const void* buffer, std::size_t count) {
 bool CBwfFile::Put32(uint32_t value) {
     DecToBin(value);
     return Put(&value, 4);
+}
+
+bool CBwfFile::Put64(uint64_t value) {
+    unsigned char bytes[8];
+    PutLittleEndian(bytes, value, 8);
+    return Put(bytes, 8);
 }
 
 bool CBwfFile::BeginChunk(const char* id, uint64_t& bodyStart) {

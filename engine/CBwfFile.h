@@ -20,8 +20,18 @@
 // Calling an operation that needs an open file on a closed object is a
 // programming error: the process writes "file:line: failed assertion `expr'"
 // to standard error and aborts.
+//
+// RF64 and BW64 files are read as RIFF files whose 32-bit size fields of
+// SIZE_IN_DS64 take their real size from the "ds64" chunk (see
+// CChunkWalker.h); the size fields themselves are reported as they stand,
+// the real sizes beside them; CHUNK_RIFF and "RIFF" find an RF64/BW64
+// header too. The form and "ds64" are read once per opening,
+// at the first walk or form query, and again after ResetChunkPointer,
+// EnumExistChunk, CreateChunk(CHUNK_RIFF) and SetDataSize64.
 
+#include "CBwfLayout.h"
 #include "CBwfStream.h"
+#include "CChunkWalker.h"
 
 #include <atomic>
 #include <cstddef>
@@ -81,13 +91,17 @@ public:
     // One chunk as found by EnumChunkList.
     struct _CHUNKENTRY {
         _CHUNK chunk;
-        uint64_t pointer; // position of the chunk's identifier
+        uint64_t pointer;  // position of the chunk's identifier
+        uint64_t realSize; // chunk.size, or its size from "ds64"
     };
 
     // One chunk as found by WalkChunks.
     struct _CHUNKITEM {
         _CHUNK chunk;
         uint64_t pointer;
+        // chunk.size, or its size from "ds64". A field of SIZE_IN_DS64 that
+        // "ds64" does not resolve is kept, and the walk ends after the item.
+        uint64_t realSize;
         // False for a header cut off by the end of the file (the size is 0).
         bool isComplete;
         // The body is odd and the RIFF pad byte after it is missing: the
@@ -143,7 +157,9 @@ public:
     bool CreateFile(const char* path, uint16_t channels, uint16_t bitsPerSample,
                     uint16_t samplesPerSec);
     // Closes the file. A writable file first gets its RIFF size (file length
-    // minus 8, low 32 bits) at offset 4, unless its stream has failed. False
+    // minus 8, low 32 bits) at offset 4, unless its stream has failed; one
+    // whose first bytes say "RF64" or "BW64" gets SIZE_IN_DS64 there and the
+    // 64-bit length minus 8 as the "ds64" RIFF size instead. False
     // when no file was open, the stream has failed, or any write since
     // opening (or the final flush) failed.
     bool CloseFile();
@@ -169,6 +185,35 @@ public:
     // Walks of the file end early, as if nothing more were there, once
     // *pIsCancel is set (nullptr: never). The flag must outlive the object.
     void SetCancelFlag(const std::atomic<bool>* pIsCancel) { m_pIsCancel = pIsCancel; }
+
+    // ---- RF64 / BW64 ------------------------------------------------------
+
+    // What the first 4 bytes say. Like a walk, the first query after an
+    // opening clears the stream's flags; the position is kept.
+    FORM GetForm();
+    // For an RF64/BW64 file whose "ds64" is missing, shorter than 28 bytes,
+    // cut off, with a table running past it or longer than DS64_TABLE_KEPT,
+    // or with a size larger than the file could hold: true and a short text
+    // ("the ds64 chunk is missing", "ds64 gives a data size of N, past the
+    // end of the file"). Otherwise false and problem emptied. Lookups still
+    // walk such a file, within its bytes.
+    bool GetDs64Problem(std::string& problem);
+    // The "ds64" sample count; 0 for other forms or without a "ds64".
+    uint64_t GetSampleCount64();
+    // Files larger than this many bytes are written as RF64 by the jobs.
+    void SetRf64Limit(uint64_t bytes) { m_rf64Limit = bytes; }
+    uint64_t GetRf64Limit() const { return m_rf64Limit; }
+    bool IsRf64Size(uint64_t fileSize) const { return fileSize > m_rf64Limit; }
+    // At the current position (0): "RIFF", 0, "WAVE" when !isRf64, the same
+    // 12 bytes as CreateChunk(CHUNK_RIFF, 0); otherwise "RF64", SIZE_IN_DS64,
+    // "WAVE" and a "ds64" chunk of DS64_CHUNK_BYTES with zero sizes and an
+    // empty table. The position is then after them.
+    bool CreateRiffHeader(bool isRf64);
+    // The size of the "data" chunk, with the position restored afterwards.
+    // Any form but RF64/BW64: its 32-bit size field (false, nothing written,
+    // when dataSize does not fit). RF64/BW64: SIZE_IN_DS64 in the field and
+    // dataSize and sampleCount in "ds64" (false without a "ds64").
+    bool SetDataSize64(uint64_t dataSize, uint64_t sampleCount);
 
     // ---- Chunk table -----------------------------------------------------
 
@@ -260,6 +305,10 @@ public:
     uint32_t SetChunkSize(uint32_t size);
     // The chunk's size field (0 when absent); the position is then its body.
     uint32_t GetChunkSize(uint32_t kind);
+    // The same as its real size: from "ds64" where an RF64/BW64 file's field
+    // says SIZE_IN_DS64 (CHUNK_RIFF: the "ds64" RIFF size whatever the
+    // field says); the field when "ds64" does not resolve it.
+    uint64_t GetChunkSize64(uint32_t kind);
     // Sample bytes at an offset from the first byte of the "data" body.
     uint32_t ReadData(void* buffer, uint32_t count, uint32_t offset);
     uint32_t WriteData(const void* buffer, uint32_t count, uint32_t offset);
@@ -279,9 +328,10 @@ public:
 
     // ---- Undefined-chunk list --------------------------------------------
 
-    // Lists, in file order, the chunks whose identifier is not in chunkName,
-    // whose first byte is not 0 and whose size is not 0. When "data" comes
-    // after both "cue " and "LIST", those behind "data" are dropped.
+    // Lists, in file order, the chunks whose identifier is neither in
+    // chunkName nor "ds64", whose first byte is not 0 and whose size is not
+    // 0. When "data" comes after both "cue " and "LIST", those behind "data"
+    // are dropped.
     int32_t EnumUndefineChunk();
     // The same entries handed to visit in file order, without building the
     // list (memory stays the same however many there are), until visit
@@ -312,13 +362,17 @@ public:
 private:
     static bool IsAcceptedName(const char* path);
     static bool WalkTo(CBwfStream& file, const char* id, int64_t offset, uint64_t* pointer,
-                       const std::atomic<bool>* pIsCancel);
+                       const std::atomic<bool>* pIsCancel, const _DS64* pDs64);
+    // The form and "ds64" of the open file, read at the first call after they
+    // were dropped.
+    const _DS64* Ds64();
     bool MoveChunkBy(uint32_t kind, int64_t offset);
     bool MoveTo(uint64_t position);
     void ClearUndefineChunkList();
     // Writes and reports whether the stream is still good.
     bool Put(const void* buffer, std::size_t count);
     bool Put32(uint32_t value);
+    bool Put64(uint64_t value);
     // The writer pattern of the default chunks: header with a placeholder
     // size, body, then the final size patched in and the position restored.
     bool BeginChunk(const char* id, uint64_t& bodyStart);
@@ -336,4 +390,6 @@ private:
     int32_t m_undefineCursorIndex = 0;
     std::string m_strTempPath; // while a file of CreateTempFile is open
     const std::atomic<bool>* m_pIsCancel = nullptr;
+    _DS64 m_ds64;
+    uint64_t m_rf64Limit = RIFF_FILE_MAX;
 };

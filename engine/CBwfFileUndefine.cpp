@@ -17,7 +17,8 @@ bool IsKnownId(const char* id) {
             return true;
         }
     }
-    return false;
+    // A source's "ds64" describes that file only; copied, it would lie.
+    return std::memcmp(id, "ds64", 4) == 0;
 }
 
 } // namespace
@@ -45,8 +46,9 @@ int32_t CBwfFile::EnumUndefineChunk(const UNDEFINEVISIT& visit) {
     uint64_t cuePointer = 0;
     uint64_t listPointer = 0;
     CChunkWalker::ITEM item;
+    const _DS64* pDs64 = Ds64();
     {
-        CChunkWalker walker(m_file, m_pIsCancel);
+        CChunkWalker walker(m_file, m_pIsCancel, pDs64);
         while (walker.Next(item)) {
             if (item.token == CChunkWalker::TOKEN_LIST) {
                 listPointer = item.pointer;
@@ -61,7 +63,7 @@ int32_t CBwfFile::EnumUndefineChunk(const UNDEFINEVISIT& visit) {
     }
     const bool isTailDropped = dataPointer > cuePointer && dataPointer > listPointer;
     int32_t count = 0;
-    CChunkWalker walker(m_file, m_pIsCancel);
+    CChunkWalker walker(m_file, m_pIsCancel, pDs64);
     while (walker.Next(item)) {
         if (item.token != CChunkWalker::TOKEN_CHUNK || !item.isComplete || IsKnownId(item.id) ||
             item.id[0] == '\0' || item.size == 0 || (isTailDropped && item.pointer > dataPointer)) {

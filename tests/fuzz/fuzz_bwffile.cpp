@@ -54,6 +54,15 @@ bool HasIdAt(const BYTES& bytes, uint64_t pos, const char* id) {
     return pos + 4 <= bytes.size() && std::memcmp(&bytes[pos], id, 4) == 0;
 }
 
+bool IsRf64(const BYTES& bytes) {
+    return HasIdAt(bytes, 0, "RF64") || HasIdAt(bytes, 0, "BW64");
+}
+
+// An RF64/BW64 header is found as the RIFF header.
+bool HasKindAt(const BYTES& bytes, uint64_t pos, const char* id) {
+    return HasIdAt(bytes, pos, id) || (pos == 0 && IsRf64(bytes) && std::strcmp(id, "RIFF") == 0);
+}
+
 bool IsListed(const LIST& list, uint64_t pos, const char* id) {
     return std::any_of(list.begin(), list.end(), [&](const CBwfFile::_CHUNKENTRY& entry) {
         return entry.pointer == pos && std::memcmp(entry.chunk.id, id, 4) == 0;
@@ -74,9 +83,21 @@ uint32_t ReadOnlyPass(const BYTES& bytes) {
     for (int i = 0; i < KIND_COUNT; ++i) {
         FUZZ_CHECK(file.MoveChunk(kinds[i].kind, 0) == ((exist & kinds[i].kind) != 0));
         pos[i] = (exist & kinds[i].kind) != 0 ? file.GetFilePointer() : NO_POINTER;
-        FUZZ_CHECK(pos[i] == NO_POINTER || HasIdAt(bytes, pos[i], kinds[i].id));
+        FUZZ_CHECK(pos[i] == NO_POINTER || HasKindAt(bytes, pos[i], kinds[i].id));
     }
     FUZZ_CHECK(!file.MoveChunk(CHUNK_LIST, 0) && !file.MoveChunk(CHUNK_FMT | CHUNK_DATA, 0));
+    const FORM form = file.GetForm();
+    FUZZ_CHECK(form == (HasIdAt(bytes, 0, "RIFF")   ? FORM_RIFF
+                        : HasIdAt(bytes, 0, "RF64") ? FORM_RF64
+                        : HasIdAt(bytes, 0, "BW64") ? FORM_BW64
+                                                    : FORM_NONE));
+    std::string problem;
+    const bool isDs64 =
+        IsRf64(bytes) && HasIdAt(bytes, 12, "ds64") && Le(bytes, 16, 4) >= 28 && bytes.size() >= 48;
+    FUZZ_CHECK(file.GetDs64Problem(problem) == !problem.empty());
+    FUZZ_CHECK(isDs64 || problem.empty() == !IsRf64(bytes));
+    FUZZ_CHECK(file.GetSampleCount64() ==
+               (isDs64 ? Le(bytes, 36, 4) | uint64_t(Le(bytes, 40, 4)) << 32 : 0));
     uint16_t channels = 0, bits = 0, tag = 0;
     uint32_t rate = 0;
     const uint64_t fmt = pos[1];
@@ -96,6 +117,9 @@ uint32_t ReadOnlyPass(const BYTES& bytes) {
         FUZZ_CHECK(list[i].pointer + 8 <= bytes.size() &&
                    HasIdAt(bytes, list[i].pointer, list[i].chunk.id) &&
                    Le(bytes, list[i].pointer + 4, 4) == list[i].chunk.size);
+        // Only a size field of all ones in an RF64/BW64 file stands for another size.
+        FUZZ_CHECK(list[i].realSize == list[i].chunk.size ||
+                   (IsRf64(bytes) && list[i].chunk.size == 0xFFFFFFFF));
         FUZZ_CHECK(i == 0 || list[i - 1].pointer < list[i].pointer);
     }
     // Lookups by kind and by identifier find the chunks the listing shows.
@@ -120,6 +144,7 @@ uint32_t ReadOnlyPass(const BYTES& bytes) {
         for (const char* known : CBwfFile::chunkName) {
             FUZZ_CHECK(std::memcmp(known, chunk.id, 4) != 0);
         }
+        FUZZ_CHECK(std::memcmp("ds64", chunk.id, 4) != 0);
     }
     FUZZ_CHECK(!file.GetUndefineChunk(count, &chunk) && !file.GetUndefineChunk(-1, &chunk));
     FUZZ_CHECK(file.CloseFile());
@@ -137,13 +162,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     BYTES bytes(data, data + size);
     std::ofstream(g_strPath, std::ios::binary).write(reinterpret_cast<const char*>(data), size);
     const uint32_t exist = ReadOnlyPass(bytes);
-    // A writable open and close change the RIFF size alone.
+    // A writable open and close change the RIFF size alone: in an RF64/BW64
+    // file all ones in its field, and the length in "ds64" when it has one.
     CBwfFile file;
     FUZZ_CHECK(file.OpenFile(g_strPath.c_str(), false) && file.EnumExistChunk() == exist &&
                file.CloseFile());
     if (bytes.size() >= 8) {
-        const uint32_t riffSize = uint32_t(bytes.size() - 8);
+        const uint64_t length = bytes.size() - 8;
+        const uint32_t riffSize = IsRf64(bytes) ? 0xFFFFFFFF : uint32_t(length);
         std::memcpy(&bytes[4], &riffSize, 4); // the host is little-endian
+        if (IsRf64(bytes) && HasIdAt(bytes, 12, "ds64") && Le(bytes, 16, 4) >= 28 &&
+            bytes.size() >= 48) {
+            std::memcpy(&bytes[20], &length, 8);
+        }
     }
     std::ifstream in(g_strPath, std::ios::binary);
     FUZZ_CHECK(BYTES(std::istreambuf_iterator<char>(in), {}) == bytes);

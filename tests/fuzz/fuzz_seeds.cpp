@@ -26,6 +26,12 @@ int main(int argc, char** argv) {
         Wave(FmtBody(0xFFFE, 3, 24, 96000, 7), {}, Pattern(90), Chunk("iXML", Text("<x/>"))),
         Riff(fmt + Chunk("Fake", Text("odd"), false) + data),      // pad byte missing before data
         Riff(fmt + data + Text("LIST") + U32(400) + Text("INFO")), // cut off by the end
+        // RF64: sizes of all ones resolved by "ds64", one through its table.
+        Text("RF64") + U32(0xFFFFFFFF) + Text("WAVE") +
+            Chunk("ds64", U32(126) + U32(0) + U32(12) + U32(0) + U32(3) + U32(0) + U32(1) +
+                              Text("Fake") + U32(3) + U32(0)) +
+            fmt + Text("Fake") + U32(0xFFFFFFFF) + Text("odd") + Bytes(1) + Text("data") +
+            U32(0xFFFFFFFF) + Bytes(12, 0x11) + Chunk("iXML", Text("<BWFXML/>")),
     };
     for (const Bytes& seed : seeds) {
         const std::string path = std::string(argc > 1 ? argv[1] : ".") + "/seed" +
