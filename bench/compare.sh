@@ -53,13 +53,8 @@ bash "$root/scripts/deps.sh" build
 
 build="$root/build-bench"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRAWAVE_TESTS=OFF >/dev/null
-if ! grep -q '^kestrawave-bench:' <<<"$(ninja -C "$build" -t targets all)"; then
-    echo "compare: no kestrawave-bench target; CMakeLists.txt needs add_subdirectory(bench)" >&2
-    exit 1
-fi
-ninja -C "$build" kestrawave-cli kestrawave-bench >/dev/null
+ninja -C "$build" kestrawave-cli >/dev/null
 cli="$build/bin/kestrawave-cli"
-bench="$build/bin/kestrawave-bench"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrawave-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -125,18 +120,16 @@ ours() {
     /usr/bin/time -f %M -a -o "$work/rss.$name" "$@"
 }
 split_once() { ours split "$cli" split -o "$out" "$take"; }
-split_per_channel() { ours perchannel "$bench" "$take" "$out"; }
 merge_monos() { ours merge "$cli" merge -o "$out" "$work/monos/take"; }
 
-names=(copy split perchannel ffsplit soxsplit merge ffmerge soxmerge)
+names=(copy split ffsplit soxsplit merge ffmerge soxmerge)
 declare -A run=(
-    [copy]=copy_take [split]=split_once [perchannel]=split_per_channel [ffsplit]=ffmpeg_split
+    [copy]=copy_take [split]=split_once [ffsplit]=ffmpeg_split
     [soxsplit]=sox_split [merge]=merge_monos [ffmerge]=ffmpeg_merge [soxmerge]=sox_merge
 )
 declare -A label=(
     [copy]="cat take.wav > copy.wav"
     [split]="kestrawave-cli split (one pass)"
-    [perchannel]="per-channel job (8 passes)"
     [ffsplit]="ffmpeg channelsplit"
     [soxsplit]="sox remix (8 runs)"
     [merge]="kestrawave-cli merge"
@@ -182,7 +175,7 @@ printf '%-6s %-32s %9s %11s %7s %9s %6s %9s\n' task program "median s" "range s"
 for name in "${names[@]}"; do
     case $name in
     copy) task=copy ff="" sx="" ;;
-    split | perchannel | ffsplit | soxsplit) task=split ff=ffsplit sx=soxsplit ;;
+    split | ffsplit | soxsplit) task=split ff=ffsplit sx=soxsplit ;;
     *) task=merge ff=ffmerge sx=soxmerge ;;
     esac
     rss=""
@@ -203,6 +196,4 @@ check "split <= 1.5 x copy" "$(m split) <= 1.5 * $(m copy)"
 check "merge <= 1.5 x copy" "$(m merge) <= 1.5 * $(m copy)"
 check "split faster than ffmpeg and sox" "$(m split) < $(m ffsplit) && $(m split) < $(m soxsplit)"
 check "merge faster than ffmpeg and sox" "$(m merge) < $(m ffmerge) && $(m merge) < $(m soxmerge)"
-check "per-channel job no slower than sox's $channels runs" "$(m perchannel) <= $(m soxsplit)"
-check "peak RSS of split, per-channel job and merge < 16 MiB" \
-    "$(peak split) < 16384 && $(peak perchannel) < 16384 && $(peak merge) < 16384"
+check "peak RSS of split and merge < 16 MiB" "$(peak split) < 16384 && $(peak merge) < 16384"

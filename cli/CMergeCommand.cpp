@@ -33,42 +33,38 @@ int CMergeCommand::Run() const {
             return EXIT_FAILED;
         }
     }
-    std::vector<uint16_t> arrayMask;
+    // Named takes: their monos that are no regular files, which the scan
+    // leaves out, are named (a regular TAKE_n.WAV beside a FIFO TAKE_n.wav
+    // stands for the channel).
+    std::vector<std::vector<int>> arrayChannels;
     std::vector<std::string> arrayRunInput;
     for (const std::string& take : arrayTake) {
-        uint16_t mask = 0;
-        for (int n = 1; n <= 8; ++n) {
-            const std::string path = CTakeScanner::MonoPath(m_strFolder, take, n);
-            if (CJobPath::IsRegularFile(path)) {
-                mask = uint16_t(mask | (1u << (n - 1)));
-                arrayRunInput.push_back(path);
-            } else if (!m_arrayTake.empty() && std::filesystem::exists(path, error)) {
-                CConsoleHost::Say(CJobPath::NotRegularMessage(path));
+        arrayChannels.push_back(CTakeScanner::Channels(m_strFolder, take));
+        const std::vector<int>& channels = arrayChannels.back();
+        for (int n : channels) {
+            arrayRunInput.push_back(CTakeScanner::MonoPath(m_strFolder, take, n));
+        }
+        if (m_arrayTake.empty()) {
+            continue;
+        }
+        std::filesystem::directory_iterator it(m_strFolder, error);
+        for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+            const int n = CTakeScanner::ChannelOf(it->path().filename().string(), take);
+            if (n != 0 && !std::binary_search(channels.begin(), channels.end(), n)) {
+                CConsoleHost::Say(CJobPath::NotRegularMessage(it->path().string()));
                 status = EXIT_FAILED;
             }
         }
-        arrayMask.push_back(mask);
+        error.clear();
     }
 
     CConsoleHost host(m_isYes ? CConsoleHost::ANSWER_YES
                               : (m_isNo ? CConsoleHost::ANSWER_NO : CConsoleHost::ANSWER_ASK));
     for (std::size_t i = 0; i < arrayTake.size(); ++i) {
         const std::string& take = arrayTake[i];
-        // A poly file takes channels 1 to 8; more must not vanish unnoticed.
-        for (int n = 9; n <= 16; ++n) {
-            std::string base = m_strFolder + "/" + take + "_" + std::to_string(n);
-            if (std::filesystem::exists(base + ".wav", error) ||
-                std::filesystem::exists(base + ".WAV", error)) {
-                CConsoleHost::Say("take " + Quoted(take) + " has a channel " + std::to_string(n) +
-                                  "; a poly file holds channels 1 to 8 only, the others are "
-                                  "left out");
-                status = EXIT_FAILED;
-                break;
-            }
-        }
         CMonoToPolyJob job;
         job.m_strTakeName = take;
-        job.m_channelMask = arrayMask[i];
+        job.m_arrayChannel = arrayChannels[i];
         job.m_strSourceFolder = m_strFolder;
         job.m_strDestFolder = m_strDestFolder;
         job.m_convertMode = m_convertMode;

@@ -6,24 +6,28 @@
 #include "CJobPath.h"
 #include "CPolyToMonoJob.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
 namespace {
 
 bool ParseNumber(const std::string& text, int& number) {
-    if (text.empty() || text.size() > 2 ||
+    if (text.empty() || text.size() > 5 ||
         text.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
     number = std::stoi(text);
-    return number >= 1 && number <= 16;
+    return number >= 1 && number <= CSplitCommand::MAX_CHANNEL;
 }
 
 } // namespace
 
-bool CSplitCommand::ParseChannels(const std::string& text, uint16_t& mask) {
-    mask = 0;
+bool CSplitCommand::ParseChannels(const std::string& text, std::vector<int>& arrayChannel) {
+    arrayChannel.clear();
+    if (text.empty() || text.back() == ',') {
+        return false;
+    }
     std::stringstream stream(text);
     std::string item;
     while (std::getline(stream, item, ',')) {
@@ -40,17 +44,20 @@ bool CSplitCommand::ParseChannels(const std::string& text, uint16_t& mask) {
             return false;
         }
         for (int n = first; n <= last; ++n) {
-            mask = uint16_t(mask | (1u << (n - 1)));
+            arrayChannel.push_back(n);
         }
     }
-    return mask != 0 && (text.empty() || text.back() != ',');
+    std::sort(arrayChannel.begin(), arrayChannel.end());
+    arrayChannel.erase(std::unique(arrayChannel.begin(), arrayChannel.end()), arrayChannel.end());
+    return true;
 }
 
 int CSplitCommand::Run() const {
-    uint16_t mask = 0xFFFF;
-    if (m_isChannelsGiven && !ParseChannels(m_strChannels, mask)) {
+    std::vector<int> arrayAsked;
+    if (m_isChannelsGiven && !ParseChannels(m_strChannels, arrayAsked)) {
         CConsoleHost::Say("malformed channel list " + Quoted(m_strChannels) +
-                          "; use numbers from 1 to 16 such as 1,3-4");
+                          "; use channel numbers from 1 to " + std::to_string(MAX_CHANNEL) +
+                          " such as 1,3-4,17-24");
         return EXIT_USAGE;
     }
     if (!CConsoleHost::CheckOutputFolder(m_strDestFolder)) {
@@ -59,7 +66,6 @@ int CSplitCommand::Run() const {
 
     CPolyToMonoJob job;
     job.m_strDestFolder = m_strDestFolder;
-    job.m_isOnePass = true;
     int status = EXIT_DONE;
     for (const std::string& path : m_arrayPath) {
         const std::string::size_type dot = path.rfind('.');
@@ -76,22 +82,30 @@ int CSplitCommand::Run() const {
             status = EXIT_FAILED;
             continue;
         }
-        // Channels asked for by number must exist: a script would otherwise
-        // take a file with fewer channels for a success.
-        if (m_isChannelsGiven) {
-            CBwfFile file;
-            uint16_t channels = 0, bits = 0;
-            uint32_t rate = 0;
-            if (file.OpenFile(path.c_str(), true) && file.GetFormat(channels, bits, rate) &&
-                channels < 16 && (mask >> channels) != 0) {
-                CConsoleHost::Say(Quoted(path) + " has " + std::to_string(channels) +
-                                  " channels; not every channel of " + Quoted(m_strChannels) +
-                                  " is there");
-                status = EXIT_FAILED;
-                continue;
+        // A file whose format cannot be read gets every possible channel:
+        // the job names the file and why.
+        CBwfFile file;
+        uint16_t channels = 0, bits = 0;
+        uint32_t rate = 0;
+        const bool hasFormat = CJobPath::IsRegularFile(path) && file.OpenFile(path.c_str(), true) &&
+                               file.GetFormat(channels, bits, rate);
+        file.CloseFile();
+        std::vector<int> arrayChannel = arrayAsked;
+        if (!m_isChannelsGiven) {
+            for (int n = 1; n <= (hasFormat ? int(channels) : MAX_CHANNEL); ++n) {
+                arrayChannel.push_back(n);
             }
+        } else if (hasFormat && arrayAsked.back() > int(channels)) {
+            // Channels asked for by number must exist: a script would
+            // otherwise take a file with fewer channels for a success.
+            CConsoleHost::Say(Quoted(path) + " has " + std::to_string(channels) +
+                              " channels; not every channel of " + Quoted(m_strChannels) +
+                              " is there");
+            status = EXIT_FAILED;
+            continue;
         }
-        job.m_arraySource.push_back({std::filesystem::path(path).filename().string(), path, mask});
+        job.m_arraySource.push_back(
+            {std::filesystem::path(path).filename().string(), path, std::move(arrayChannel)});
     }
 
     CConsoleHost host(m_isYes ? CConsoleHost::ANSWER_YES

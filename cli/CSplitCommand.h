@@ -10,14 +10,19 @@ class CSplitCommand {
 public:
     std::vector<std::string> m_arrayPath;
     std::string m_strDestFolder = ".";
-    std::string m_strChannels;      // e.g. "1,3-4"
-    bool m_isChannelsGiven = false; // without -c: every channel
+    std::string m_strChannels;      // e.g. "1,3-4,17-24"
+    bool m_isChannelsGiven = false; // without -c: every channel of each file
     bool m_isYes = false;
     bool m_isNo = false;
 
     int Run() const;
 
-    // The mask of a channel list such as "1,3-4" (channels 1 to 16); false
-    // when the list is malformed.
-    static bool ParseChannels(const std::string& text, uint16_t& mask);
+    // The highest channel number a list may name: a format's channel count
+    // cannot pass it.
+    static constexpr int MAX_CHANNEL = 65535;
+
+    // The channel numbers of a list such as "1,3-4,17-24", rising, each
+    // once; false when the list is malformed or names 0 or a number above
+    // MAX_CHANNEL.
+    static bool ParseChannels(const std::string& text, std::vector<int>& arrayChannel);
 };

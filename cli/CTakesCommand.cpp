@@ -35,10 +35,8 @@ int CTakesCommand::Run() const {
     std::sort(arrayTake.begin(), arrayTake.end());
     for (const std::string& take : arrayTake) {
         std::string channels;
-        for (int n = 1; n <= 8; ++n) {
-            if (CJobPath::IsRegularFile(CTakeScanner::MonoPath(m_strFolder, take, n))) {
-                channels += (channels.empty() ? "" : ",") + std::to_string(n);
-            }
+        for (int n : CTakeScanner::Channels(m_strFolder, take)) {
+            channels += (channels.empty() ? "" : ",") + std::to_string(n);
         }
         if (!channels.empty()) {
             std::cout << CConsoleHost::Escaped(take) << "\t" << channels << "\n";

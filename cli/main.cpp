@@ -14,6 +14,7 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <sys/resource.h>
 
 int main(int argc, char** argv) {
     CLI::App app{"Kestrawave: converts Broadcast Wave recordings between poly and mono files.",
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
         app.add_subcommand("split", "Split each poly FILE into mono files DIR/TAKE/TAKE_n.wav.");
     pSplit->add_option("-o,--output", split.m_strDestFolder, "Output folder (default: .)");
     CLI::Option* pSplitChannels = pSplit->add_option(
-        "-c,--channels", split.m_strChannels, "Channels to write, e.g. 1,3-4 (default: all)");
+        "-c,--channels", split.m_strChannels, "Channels to write, e.g. 1,3-4,17-24 (default: all)");
     CLI::Option* pSplitYes =
         pSplit->add_flag("-y,--yes", split.m_isYes, "Overwrite existing mono files.");
     pSplit->add_flag("-n,--no", split.m_isNo, "Never overwrite; stop instead.")
@@ -80,6 +81,12 @@ int main(int argc, char** argv) {
         return takes.Run();
     }
     CConsoleHost::InstallInterruptHandler();
+    // A merge holds every mono of a take open, up to 1024 of them.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
     if (pSplit->parsed()) {
         split.m_isChannelsGiven = pSplitChannels->count() != 0;
         return split.Run();

@@ -17,9 +17,12 @@ namespace {
 const char progressTitle[] = "Mono to Poly";
 const char overwriteTitle[] =
     "Over write this file ?\r\n(If you click \"OK\", this file will be deleted.)";
-constexpr int MAX_CHANNELS = 8;
-// Bytes of each channel read at a time (whole samples of it).
+// Bytes of each channel read at a time (whole samples of it), fewer when
+// there are so many channels that their blocks together would pass
+// BLOCKS_TOTAL, but not fewer than SAMPLE_BLOCK_MIN.
 constexpr uint32_t SAMPLE_BLOCK = 64 * 1024;
+constexpr uint32_t SAMPLE_BLOCK_MIN = 4 * 1024;
+constexpr uint32_t BLOCKS_TOTAL = 4 * 1024 * 1024;
 // Bytes gathered before each write to the poly file.
 constexpr uint32_t POLY_WRITE_BUFFER = 256 * 1024;
 // Bytes of interleaved frames laid out at a time.
@@ -42,7 +45,7 @@ struct MONOFILE {
     uint64_t dataPointer = 0;   // first byte of the "data" body
     uint64_t dataAvailable = 0; // bytes of the "data" body the file holds
     uint32_t dataSize = 0;
-    bool isPresent = false;
+    int number = 0; // the channel
 };
 
 // A chunk of the lead file to carry over, reached where it is. size is the
@@ -153,15 +156,25 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     const bool isMetadataFirst = m_convertMode == 0;
 
     // Open and check every mono file before anything is written.
-    std::unique_ptr<MONOFILE[]> monos(new MONOFILE[MAX_CHANNELS]);
-    int channels = 0;
-    int leadIndex = -1;
-    for (int n = 1; n <= MAX_CHANNELS; ++n) {
-        if ((m_channelMask >> (n - 1) & 1) == 0) {
-            continue;
-        }
-        MONOFILE& mono = monos[n - 1];
-        mono.strPath = CTakeScanner::MonoPath(m_strSourceFolder, take, n);
+    std::vector<int> arrayChannel = m_arrayChannel;
+    std::sort(arrayChannel.begin(), arrayChannel.end());
+    arrayChannel.erase(std::unique(arrayChannel.begin(), arrayChannel.end()), arrayChannel.end());
+    if (arrayChannel.empty()) {
+        return refuse("No mono file of the take " + Quoted(take) + " was found in " +
+                      Quoted(m_strSourceFolder) + "; nothing was written.");
+    }
+    if (arrayChannel.front() < 1 || arrayChannel.back() > CTakeScanner::MAX_CHANNEL) {
+        const int n = arrayChannel.front() < 1 ? arrayChannel.front() : arrayChannel.back();
+        return refuse("The take " + Quoted(take) + " cannot have a channel " + std::to_string(n) +
+                      "; channels run from 1 to " + std::to_string(CTakeScanner::MAX_CHANNEL) +
+                      ". Nothing was written.");
+    }
+    const std::size_t count = arrayChannel.size();
+    std::unique_ptr<MONOFILE[]> monos(new MONOFILE[count]);
+    for (std::size_t k = 0; k < count; ++k) {
+        MONOFILE& mono = monos[k];
+        mono.number = arrayChannel[k];
+        mono.strPath = CTakeScanner::MonoPath(m_strSourceFolder, take, mono.number);
         std::error_code error;
         // Opening a FIFO would wait for a writer.
         if (std::filesystem::exists(std::filesystem::status(mono.strPath, error)) &&
@@ -181,21 +194,15 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
             return refuse(Quoted(mono.strPath) + " has " + std::to_string(mono.format.m_channels) +
                           " channels; only mono files can be merged.");
         }
-        mono.isPresent = true;
-        channels = n;
-        if (leadIndex < 0) {
-            leadIndex = n - 1;
-        }
     }
-    if (leadIndex < 0) {
-        return refuse("No mono file of the take " + Quoted(take) + " was found in " +
-                      Quoted(m_strSourceFolder) + "; nothing was written.");
-    }
-    MONOFILE& lead = monos[leadIndex];
+    // The highest channel present decides the count; the others below it
+    // are silent.
+    const int channels = arrayChannel.back();
+    MONOFILE& lead = monos[0];
     const CWaveFormat& format = lead.format;
     const uint32_t width = format.m_bytesPerSample;
     const uint32_t frameBytes = uint32_t(channels) * width;
-    if (frameBytes > TRANSFER_PIECE) {
+    if (frameBytes > CWaveFormat::MAX_FRAME_BYTES) {
         return refuse(Quoted(lead.strPath) + " has samples of " + std::to_string(width) +
                       " bytes; " + std::to_string(channels) +
                       " channels of them cannot be merged.");
@@ -204,11 +211,8 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     std::vector<std::string> arrayNote;
     // The poly file is as long as the longest channel, in samples.
     uint64_t frames = 0;
-    for (int n = 0; n < channels; ++n) {
-        MONOFILE& mono = monos[n];
-        if (!mono.isPresent) {
-            continue;
-        }
+    for (std::size_t k = 0; k < count; ++k) {
+        MONOFILE& mono = monos[k];
         if (mono.format.m_bytesPerSample != width ||
             mono.format.m_sampleFormat != format.m_sampleFormat ||
             mono.format.m_samplesPerSec != format.m_samplesPerSec) {
@@ -227,10 +231,10 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         return JOBRESULT_CANCELLED;
     }
     const uint64_t leadFrames = (lead.dataAvailable + width - 1) / width;
-    for (int n = 0; n < channels; ++n) {
-        const uint64_t length = (monos[n].dataAvailable + width - 1) / width;
-        if (monos[n].isPresent && length != leadFrames) {
-            arrayNote.push_back(Quoted(monos[n].strPath) + " has " + std::to_string(length) +
+    for (std::size_t k = 0; k < count; ++k) {
+        const uint64_t length = (monos[k].dataAvailable + width - 1) / width;
+        if (length != leadFrames) {
+            arrayNote.push_back(Quoted(monos[k].strPath) + " has " + std::to_string(length) +
                                 " samples, the lead " + Quoted(lead.strPath) + " " +
                                 std::to_string(leadFrames) + "; the poly file has " +
                                 std::to_string(frames) +
@@ -300,10 +304,8 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     }
     // An input of this run at the output path would be lost by the rename.
     std::vector<std::string> arrayInput = m_arrayRunInput;
-    for (int n = 0; n < channels; ++n) {
-        if (monos[n].isPresent) {
-            arrayInput.push_back(monos[n].strPath);
-        }
+    for (std::size_t k = 0; k < count; ++k) {
+        arrayInput.push_back(monos[k].strPath);
     }
     for (const std::string& input : arrayInput) {
         if (CJobPath::IsSameFile(outPath, input)) {
@@ -400,43 +402,48 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
     }
 
     // Samples: one block of whole samples from each channel, interleaved.
-    // Blocks are large so that the channels are read straight into them.
-    const uint32_t blockBytes = width * (SAMPLE_BLOCK / width);
+    // Blocks are large so that the channels are read straight into them,
+    // and shrink with many channels so that memory stays bounded.
+    const uint32_t blockLimit = std::max(
+        SAMPLE_BLOCK_MIN, std::min<uint32_t>(SAMPLE_BLOCK, BLOCKS_TOTAL / uint32_t(count)));
+    const uint32_t blockBytes = width * std::max<uint32_t>(1, blockLimit / width);
     const uint32_t blockStride = blockBytes + SampleCopy::SLACK;
-    std::unique_ptr<unsigned char[]> blocks(new unsigned char[(channels + 1) * blockStride]);
-    unsigned char* silence = blocks.get() + channels * blockStride;
+    std::unique_ptr<unsigned char[]> blocks(new unsigned char[(count + 1) * blockStride]);
+    unsigned char* silence = blocks.get() + count * blockStride;
     std::memset(silence, 0, blockStride);
     const uint32_t framesPerRun = (INTERLEAVE_RUN + frameBytes - 1) / frameBytes;
-    uint64_t channelLeft[MAX_CHANNELS] = {};
-    for (int n = 0; n < channels; ++n) {
-        if (monos[n].isPresent && monos[n].dataAvailable != 0) {
-            monos[n].file.SetFilePointer(monos[n].dataPointer);
-            channelLeft[n] = monos[n].dataAvailable;
+    std::vector<uint64_t> channelLeft(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (monos[k].dataAvailable != 0) {
+            monos[k].file.SetFilePointer(monos[k].dataPointer);
+            channelLeft[k] = monos[k].dataAvailable;
         }
     }
+    // Channel numbers without a mono stay silent.
+    std::vector<const unsigned char*> in(std::size_t(channels), silence);
     uint64_t remaining = dataBytes;
     uint64_t done = 0;
     host.SetProgressBytes(0, dataBytes);
     while (remaining != 0 && !isCancelled()) {
         const uint32_t length = remaining < blockBytes ? uint32_t(remaining) : blockBytes;
         const uint32_t blockSamples = length / width;
-        const unsigned char* in[MAX_CHANNELS];
-        for (int n = 0; n < channels; ++n) {
-            in[n] = silence;
-            if (channelLeft[n] == 0) {
+        for (std::size_t k = 0; k < count; ++k) {
+            MONOFILE& mono = monos[k];
+            in[std::size_t(mono.number - 1)] = silence;
+            if (channelLeft[k] == 0) {
                 continue;
             }
             // A channel shorter than the longest is silent after its samples.
-            unsigned char* block = blocks.get() + n * blockStride;
-            uint32_t got = channelLeft[n] < length ? uint32_t(channelLeft[n]) : length;
-            if (monos[n].file.ReadFile(block, got) != got) {
-                fault = "Cannot read " + Quoted(monos[n].strPath) +
-                        Reason(monos[n].file, "the file ends inside the data chunk");
+            unsigned char* block = blocks.get() + k * blockStride;
+            uint32_t got = channelLeft[k] < length ? uint32_t(channelLeft[k]) : length;
+            if (mono.file.ReadFile(block, got) != got) {
+                fault = "Cannot read " + Quoted(mono.strPath) +
+                        Reason(mono.file, "the file ends inside the data chunk");
                 return fail();
             }
             std::memset(block + got, 0, blockStride - got);
-            channelLeft[n] -= got;
-            in[n] = block;
+            channelLeft[k] -= got;
+            in[std::size_t(mono.number - 1)] = block;
         }
         // Laid straight into the poly file's write buffer, in runs whose
         // frames stay in the processor's cache while every channel goes in.
@@ -447,7 +454,7 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
             if (pFrames == nullptr) {
                 return fail();
             }
-            SampleCopy::Interleave(in, channels, first, run, width, pFrames);
+            SampleCopy::Interleave(in.data(), channels, first, run, width, pFrames);
             if (poly.EndWriteFile(run * frameBytes) != run * frameBytes) {
                 return fail();
             }

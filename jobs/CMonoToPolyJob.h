@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-// Merges the mono files of one take, "SOURCE/TAKE_n.wav" for n from 1 to 8,
-// into one poly file "DEST/TAKE.wav" of N channels, N the highest channel
-// present; a missing channel below N is silent. Format and metadata come
-// from the lowest channel present, the lead. The poly file is as long as the
-// longest channel; each shorter one is silent after its end.
+// Merges the mono files of one take, "SOURCE/TAKE_n.wav" for n from 1 to
+// 1024, into one poly file "DEST/TAKE.wav" of N channels, N the highest
+// channel present; a missing channel below N is silent. Format and metadata
+// come from the lowest channel present, the lead. The poly file is as long
+// as the longest channel; each shorter one is silent after its end.
 //
 // Convert modes: 0 puts "cue ", "plst", "LIST", "iXML" and the lead's other
 // chunks before the samples, which start at offset 32768 when they leave
@@ -22,7 +22,9 @@
 class CMonoToPolyJob {
 public:
     std::string m_strTakeName;
-    uint16_t m_channelMask = 0; // bit n-1: the mono file of channel n exists
+    // The channels whose mono files exist, rising, 1 to 1024
+    // (CTakeScanner::Channels).
+    std::vector<int> m_arrayChannel;
     std::string m_strSourceFolder;
     std::string m_strDestFolder;
     int m_convertMode = 0;
@@ -31,11 +33,13 @@ public:
     std::vector<std::string> m_arrayRunInput;
 
     // Everything that can be refused (the take name, mono files that are no
-    // regular files or do not match, the 4 GiB limit, an output that is an
-    // input of the run) is refused before the overwrite question. The poly
-    // file is written under a temporary name and replaces a file at its path
-    // only once complete: a cancelled or failed run leaves the old file as
-    // it was and no new one. Memory does not grow with the number of chunks.
+    // regular files or do not match, a channel number outside 1 to 1024,
+    // frames over CWaveFormat::MAX_FRAME_BYTES, the 4 GiB limit, an output
+    // that is an input of the run) is refused before the overwrite question.
+    // The poly file is written under a temporary name and replaces a file at
+    // its path only once complete: a cancelled or failed run leaves the old
+    // file as it was and no new one. Memory does not grow with the number of chunks,
+    // and the blocks of each channel shrink as the channels grow in number.
     JOBRESULT Run(CJobHost& host, const std::atomic<bool>& isCancel) const;
 
     static std::string PolyPath(const std::string& destFolder, const std::string& takeName);

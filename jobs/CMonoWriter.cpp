@@ -4,6 +4,7 @@
 #include "CPolySource.h"
 #include "CSampleCopy.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -119,7 +120,7 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
 
     // The source's runs go to every file at once; a failure is noted here
     // and ends the walk.
-    const uint32_t readBytes = frameBytes * (SAMPLE_BLOCK / frameBytes);
+    const uint32_t readBytes = frameBytes * std::max<uint32_t>(1, SAMPLE_BLOCK / frameBytes);
     std::unique_ptr<unsigned char[]> in(new unsigned char[readBytes + frameBytes]);
     bool isReadFailed = false;
     std::size_t failedOut = count;

@@ -4,6 +4,7 @@
 #include "CJobResult.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,8 +13,7 @@
 class CPolySource;
 
 // Writes the mono files of a set of channels of one poly file in a single
-// pass over its samples. The window's job calls it once per channel, the
-// command line once for all channels; both give the same bytes.
+// pass over its samples.
 //
 // Each mono file: the source's bytes before its "data" chunk with the "fmt "
 // fields patched for one channel (and the pad bytes the source lacks put
@@ -32,11 +32,18 @@ public:
         std::string strPath;
     };
 
+    // The most channels one Write takes. Each file being written holds a
+    // write-behind ring, a read buffer for its patches (together about
+    // 0.8 MiB once the file is long) and a thread: 64 keep a pass near
+    // 50 MiB and well inside the usual limit of open files.
+    static constexpr std::size_t MAX_FILES = 64;
+
     // Called with the source bytes handled so far in this pass.
     using PROGRESS = std::function<void(uint64_t sourceBytes)>;
 
     CMonoWriter(CPolySource& source, CJobHost& host, const std::atomic<bool>& isCancel);
 
+    // channels: at most MAX_FILES, each a channel the source has.
     // JOBRESULT_DONE: every file is finished and at its final name.
     // JOBRESULT_CANCELLED or JOBRESULT_FAILED (the host was told why, with
     // the system's reason): no temporary file is left, and no file at a

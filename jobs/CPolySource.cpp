@@ -37,7 +37,7 @@ bool CPolySource::Open(const std::string& path, std::string& reason,
         m_isCancelled = IsCancel(pIsCancel);
         return m_isCancelled;
     };
-    if (!m_format.Read(m_file, path, TRANSFER_PIECE, reason)) {
+    if (!m_format.Read(m_file, path, CWaveFormat::MAX_FRAME_BYTES, reason)) {
         cancelled();
         return false;
     }

@@ -4,6 +4,7 @@
 #include "CMonoWriter.h"
 #include "CPolySource.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -15,6 +16,24 @@ const char overwriteTitle[] =
 bool Exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// The row's channels that a file of sourceChannels has, rising, each once.
+std::vector<int> ChannelsOf(const CPolyToMonoJob::_SOURCEROW& row, int sourceChannels) {
+    std::vector<int> arrayChannel;
+    for (int n : row.arrayChannel) {
+        if (n >= 1 && n <= sourceChannels) {
+            arrayChannel.push_back(n);
+        }
+    }
+    std::sort(arrayChannel.begin(), arrayChannel.end());
+    arrayChannel.erase(std::unique(arrayChannel.begin(), arrayChannel.end()), arrayChannel.end());
+    return arrayChannel;
+}
+
+// Reads of the source that count channels take.
+uint64_t Passes(std::size_t count) {
+    return (count + CMonoWriter::MAX_FILES - 1) / CMonoWriter::MAX_FILES;
 }
 
 } // namespace
@@ -44,11 +63,8 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         CPolySource source;
         std::string reason;
         if (source.Open(row.strFilePath, reason, &isCancel)) {
-            int channels = 0;
-            for (int c = 0; c < source.m_format.m_channels && c < 16; ++c) {
-                channels += (row.selectMask >> c) & 1;
-            }
-            total += uint64_t(source.m_dataAvailable) * (m_isOnePass ? 1 : channels);
+            const std::size_t count = ChannelsOf(row, source.m_format.m_channels).size();
+            total += uint64_t(source.m_dataAvailable) * Passes(count);
         } else if (source.m_isCancelled) {
             return JOBRESULT_CANCELLED;
         }
@@ -99,10 +115,8 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         // Only channels the file has are written, so only their files are
         // asked about and replaced.
         std::vector<CMonoWriter::_CHANNEL> channels;
-        for (int c = 0; c < source.m_format.m_channels && c < 16; ++c) {
-            if ((row.selectMask >> c) & 1) {
-                channels.push_back({c + 1, MonoPath(takeFolder, takeName, c + 1)});
-            }
+        for (int n : ChannelsOf(row, source.m_format.m_channels)) {
+            channels.push_back({n, MonoPath(takeFolder, takeName, n)});
         }
         // Any source of the run, not only this row's: a later row must
         // still find its source as it was.
@@ -151,25 +165,21 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         auto progress = [&](uint64_t sourceBytes) {
             host.SetProgressBytes(done + sourceBytes, total);
         };
-        auto write = [&](const std::vector<CMonoWriter::_CHANNEL>& set) {
-            for (const CMonoWriter::_CHANNEL& channel : set) {
+        // One pass for all channels; a source of very many channels takes
+        // one pass per MAX_FILES of them, so that memory and open files
+        // stay bounded.
+        JOBRESULT rowResult = JOBRESULT_DONE;
+        for (std::size_t first = 0; first < channels.size() && rowResult == JOBRESULT_DONE;
+             first += CMonoWriter::MAX_FILES) {
+            const std::size_t last = std::min(channels.size(), first + CMonoWriter::MAX_FILES);
+            const std::vector<CMonoWriter::_CHANNEL> pass(channels.begin() + first,
+                                                          channels.begin() + last);
+            for (const CMonoWriter::_CHANNEL& channel : pass) {
                 host.SetProgressText(progressTitle,
                                      takeName + "\tChannel " + std::to_string(channel.number));
             }
-            JOBRESULT written = writer.Write(set, progress);
+            rowResult = writer.Write(pass, progress);
             done += source.m_dataAvailable;
-            return written;
-        };
-        JOBRESULT rowResult = JOBRESULT_DONE;
-        if (m_isOnePass) {
-            rowResult = channels.empty() ? JOBRESULT_DONE : write(channels);
-        } else {
-            for (const CMonoWriter::_CHANNEL& channel : channels) {
-                rowResult = write({channel});
-                if (rowResult != JOBRESULT_DONE) {
-                    break;
-                }
-            }
         }
         if (rowResult != JOBRESULT_DONE) {
             folder.RemoveIfEmpty();

@@ -10,19 +10,20 @@
 
 // Splits poly files into mono files, one per selected channel, written as
 // "OUT/TAKE/TAKE_n.wav" where TAKE is the poly file's name without its
-// extension.
+// extension. Each source is read once for all its channels (once per
+// CMonoWriter::MAX_FILES channels beyond that many).
 class CPolyToMonoJob {
 public:
     struct _SOURCEROW {
         std::string strFileName;
         std::string strFilePath;
-        uint16_t selectMask; // bit n-1: channel n
+        // Channel numbers to write, 1-based, rising; those the file lacks
+        // are left out.
+        std::vector<int> arrayChannel;
     };
 
     std::vector<_SOURCEROW> m_arraySource;
     std::string m_strDestFolder;
-    // Read each source once for all its channels instead of once per channel.
-    bool m_isOnePass = false;
 
     // Runs the rows in order. A row whose source cannot be split is skipped
     // with a message before anything is asked or written for it: not a
@@ -32,7 +33,9 @@ public:
     // question is answered Cancel, when a mono file cannot be created, or
     // when isCancel is set. A mono file replaces an existing one only once
     // it is complete; a row that fails or is cancelled leaves the files it
-    // was writing as they were, and no take folder it created empty.
+    // was writing as they were (those of an earlier pass are in place), and
+    // no take folder it created empty.
+    // "TAKE\tChannel n" names each channel before its pass, and
     // "TAKE\tFinish !" follows a row's last file in place.
     JOBRESULT Run(CJobHost& host, const std::atomic<bool>& isCancel) const;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -48,10 +49,10 @@ inline void Gather(const unsigned char* in, uint32_t inStride, unsigned char* ou
 // Any sample width and channel count, one sample at a time.
 inline void InterleaveAny(const unsigned char* const* in, int channels, uint32_t first,
                           uint32_t count, uint32_t width, unsigned char* out) {
-    const uint32_t frameBytes = uint32_t(channels) * width;
     for (uint32_t i = 0; i < count; ++i) {
-        for (int n = 0; n < channels; ++n) {
-            std::memcpy(out + i * frameBytes + n * width, in[n] + (first + i) * width, width);
+        const std::size_t at = (std::size_t(first) + i) * width;
+        for (int n = 0; n < channels; ++n, out += width) {
+            std::memcpy(out, in[n] + at, width);
         }
     }
 }
@@ -69,6 +70,20 @@ inline void InterleaveFixed(const unsigned char* const* in, uint32_t first, uint
 #pragma GCC unroll 8
         for (int n = 0; n < CHANNELS; ++n) {
             Move<WIDTH>(out + n * WIDTH, pIn[n] + i * WIDTH);
+        }
+    }
+}
+
+// More channels than the fixed forms cover: the same frame-by-frame order,
+// the channel count read at run time.
+template <uint32_t WIDTH>
+inline void InterleaveMany(const unsigned char* const* in, int channels, uint32_t first,
+                           uint32_t count, unsigned char* out) {
+    const std::size_t offset = std::size_t(first) * WIDTH;
+    for (uint32_t i = 0; i < count; ++i) {
+        const std::size_t at = offset + std::size_t(i) * WIDTH;
+        for (int n = 0; n < channels; ++n, out += WIDTH) {
+            Move<WIDTH>(out, in[n] + at);
         }
     }
 }
@@ -94,7 +109,7 @@ inline void InterleaveWidth(const unsigned char* const* in, int channels, uint32
     case 8:
         return InterleaveFixed<WIDTH, 8>(in, first, count, out);
     default:
-        return InterleaveAny(in, channels, first, count, WIDTH, out);
+        return InterleaveMany<WIDTH>(in, channels, first, count, out);
     }
 }
 

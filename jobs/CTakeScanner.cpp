@@ -29,17 +29,17 @@ std::string CTakeScanner::TakeNameOf(const std::string& fileName) {
         return std::string();
     }
     char first = stem[underscore + 1];
-    if (first < '1' || first > '8') {
+    if (first < '1' || first > '9') {
         return std::string();
     }
     // The number is the run of digits after the underscore: 1x counts as 1,
-    // 12 as twelve.
+    // 12 as twelve. The run stops growing once past the bound.
     int number = 0;
     for (std::string::size_type i = underscore + 1;
-         i < stem.size() && stem[i] >= '0' && stem[i] <= '9' && number <= 8; ++i) {
+         i < stem.size() && stem[i] >= '0' && stem[i] <= '9' && number <= MAX_CHANNEL; ++i) {
         number = number * 10 + (stem[i] - '0');
     }
-    if (number < 1 || number > 8) {
+    if (number < 1 || number > MAX_CHANNEL) {
         return std::string();
     }
     return stem.substr(0, underscore);
@@ -71,24 +71,43 @@ std::string CTakeScanner::MonoPath(const std::string& folder, const std::string&
     return base + ".wav";
 }
 
-uint16_t CTakeScanner::ChannelMask(const std::string& folder, const std::string& takeName) {
-    uint16_t mask = 0;
-    for (int n = 1; n <= 8; ++n) {
-        if (CJobPath::IsRegularFile(MonoPath(folder, takeName, n))) {
-            mask = uint16_t(mask | (1u << (n - 1)));
+int CTakeScanner::ChannelOf(const std::string& fileName, const std::string& takeName) {
+    if (takeName.empty() || fileName.size() < takeName.size() + 6 ||
+        fileName.compare(0, takeName.size() + 1, takeName + "_") != 0 ||
+        TakeNameOf(fileName) != takeName) {
+        return 0;
+    }
+    // TakeNameOf accepted the digits; only the plain form names a channel.
+    const std::string number =
+        fileName.substr(takeName.size() + 1, fileName.size() - takeName.size() - 5);
+    if (number.find_first_not_of("0123456789") != std::string::npos) {
+        return 0;
+    }
+    return std::stoi(number);
+}
+
+std::vector<int> CTakeScanner::Channels(const std::string& folder, const std::string& takeName) {
+    std::vector<int> arrayChannel;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const int n = ChannelOf(it->path().filename().string(), takeName);
+        std::error_code statusError;
+        if (n != 0 && it->is_regular_file(statusError)) {
+            arrayChannel.push_back(n);
         }
     }
-    return mask;
+    // TAKE_n.wav and TAKE_n.WAV are one channel.
+    std::sort(arrayChannel.begin(), arrayChannel.end());
+    arrayChannel.erase(std::unique(arrayChannel.begin(), arrayChannel.end()), arrayChannel.end());
+    return arrayChannel;
 }
 
 std::vector<std::string> CTakeScanner::MonoPaths(const std::string& folder,
                                                  const std::string& takeName) {
     std::vector<std::string> arrayPath;
-    const uint16_t mask = ChannelMask(folder, takeName);
-    for (int n = 1; n <= 8; ++n) {
-        if ((mask >> (n - 1) & 1) != 0) {
-            arrayPath.push_back(MonoPath(folder, takeName, n));
-        }
+    for (int n : Channels(folder, takeName)) {
+        arrayPath.push_back(MonoPath(folder, takeName, n));
     }
     return arrayPath;
 }

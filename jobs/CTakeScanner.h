@@ -5,23 +5,30 @@
 #include <vector>
 
 // Finds the takes of a folder of mono files: a name "TAKE_n.wav" or
-// "TAKE_n.WAV" with n from 1 to 8 (read as the leading digits after the last
-// underscore) belongs to take TAKE.
+// "TAKE_n.WAV" with n from 1 to MAX_CHANNEL (read as the leading digits after
+// the last underscore) belongs to take TAKE.
 class CTakeScanner {
 public:
+    // The highest channel number a mono file's name can carry.
+    static constexpr int MAX_CHANNEL = 1024;
+
     // Take name of a file name, or empty when the name does not belong to a
     // take.
     static std::string TakeNameOf(const std::string& fileName);
+    // n when fileName is exactly "TAKE_n.wav" or "TAKE_n.WAV" for takeName,
+    // n from 1 to MAX_CHANNEL; otherwise 0.
+    static int ChannelOf(const std::string& fileName, const std::string& takeName);
     // Take names in the order the folder lists them, each once, counting
     // only regular files (also through links). An unreadable folder has none.
     static std::vector<std::string> ScanFolder(const std::string& folder);
-    // Bit n-1 set when TAKE_n.wav or TAKE_n.WAV is a regular file (also
-    // through a link) in the folder.
-    static uint16_t ChannelMask(const std::string& folder, const std::string& takeName);
+    // The channel numbers n, rising, for which TAKE_n.wav or TAKE_n.WAV is a
+    // regular file (also through a link) in the folder. One pass over the
+    // folder, whatever the numbers.
+    static std::vector<int> Channels(const std::string& folder, const std::string& takeName);
     // The mono file of channel n: TAKE_n.wav, or TAKE_n.WAV when only that is
     // a regular file, or when neither is and only TAKE_n.WAV exists.
     static std::string MonoPath(const std::string& folder, const std::string& takeName, int n);
-    // The mono files of the channels in ChannelMask, lowest channel first.
+    // The mono files of the channels in Channels, lowest channel first.
     static std::vector<std::string> MonoPaths(const std::string& folder,
                                               const std::string& takeName);
 };

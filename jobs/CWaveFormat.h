@@ -13,6 +13,9 @@ struct CWaveFormat {
     static constexpr uint16_t FORMAT_EXTENSIBLE = 0xFFFE;
     // The largest file a 32-bit RIFF size field can describe.
     static constexpr uint64_t RIFF_FILE_MAX = 0xFFFFFFFFull + 8;
+    // The largest frame the conversions take: 1024 channels of 4 bytes, or
+    // 512 of 8.
+    static constexpr uint32_t MAX_FRAME_BYTES = 4096;
 
     uint16_t m_formatTag = 0;
     uint16_t m_channels = 0;

@@ -7,11 +7,7 @@ CBwfFileItem::CBwfFileItem(const QString& fileName, uint16_t channels, uint16_t 
     setBIT(bitsPerSample);
     setFS(samplesPerSec);
     setSize(size);
-    m_channelData = MaskOfChannels(channels);
-}
-
-uint16_t CBwfFileItem::MaskOfChannels(uint16_t channels) {
-    return channels >= 16 ? uint16_t(0xFFFF) : uint16_t((1u << channels) - 1);
+    m_channelData = QBitArray(channels, true);
 }
 
 void CBwfFileItem::setCH(uint16_t channels) {

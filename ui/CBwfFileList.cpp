@@ -53,11 +53,11 @@ QString CBwfFileList::getItemText(int row, int subIndex) const {
     }
 }
 
-uint16_t CBwfFileList::getChannelData(int row) const {
+const QBitArray& CBwfFileList::getChannelData(int row) const {
     return m_arrayItemList[row].getChannelData();
 }
 
-void CBwfFileList::setChannelData(uint16_t channelData, int row) {
+void CBwfFileList::setChannelData(const QBitArray& channelData, int row) {
     m_arrayItemList[row].setChannelData(channelData);
 }
 

@@ -29,8 +29,9 @@ public:
     int getItemCount() const;
     // 1 file name, 2 channels, 3 bits, 4 rate, 5 size; any other: null.
     QString getItemText(int row, int subIndex) const;
-    uint16_t getChannelData(int row) const;
-    void setChannelData(uint16_t channelData, int row);
+    // Bit n-1 set for each channel n the row's file has.
+    const QBitArray& getChannelData(int row) const;
+    void setChannelData(const QBitArray& channelData, int row);
     // The lowest selected row, or -1; the lowest selected row above row, or -1.
     int getFirstSelectedItemPosition() const;
     int getNextSelectedItemPosition(int row) const;

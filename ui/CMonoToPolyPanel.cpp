@@ -1,13 +1,13 @@
 #include "CMonoToPolyPanel.h"
 
 #include "CAlert.h"
+#include "CChannelGrid.h"
 #include "CFolderChooser.h"
 #include "CProgressWindow.h"
 #include "CTakeScanner.h"
 #include "CTargetFileList.h"
 
 #include <QButtonGroup>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -18,6 +18,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 
 namespace {
 
@@ -30,8 +31,9 @@ const char grayWell[] = "#9a9a9a";
 CMonoToPolyPanel::CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent)
     : QWidget(pParent), m_buttonConvert(new QPushButton(tr("Convert"), this)),
       m_dlgProgress(pProgress), m_editConvertFile(new QLineEdit(this)),
-      m_editDestFolder(new QLineEdit(this)), m_listTargetFile(new CTargetFileList(this)),
-      m_matrixConvertMode(new QButtonGroup(this)), m_tableTargetFile(new QTableView(this)) {
+      m_gridColorWellCh(new CChannelGrid(this)), m_editDestFolder(new QLineEdit(this)),
+      m_listTargetFile(new CTargetFileList(this)), m_matrixConvertMode(new QButtonGroup(this)),
+      m_tableTargetFile(new QTableView(this)) {
     setObjectName(QStringLiteral("MonoToPoly"));
     m_tableTargetFile->setModel(m_listTargetFile);
     m_tableTargetFile->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -53,15 +55,8 @@ CMonoToPolyPanel::CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent)
     pTake->addWidget(m_editConvertFile, 1);
     pLayout->addLayout(pTake);
     auto* pWells = new QHBoxLayout;
-    pWells->addWidget(new QLabel(tr("Channels"), this));
-    for (int n = 1; n <= 8; ++n) {
-        auto* pWell = new QLabel(QString::number(n), this);
-        pWell->setAlignment(Qt::AlignCenter);
-        pWell->setFixedSize(24, 18);
-        m_arrayColorWellCh.push_back(pWell);
-        pWells->addWidget(pWell);
-    }
-    pWells->addStretch();
+    pWells->addWidget(new QLabel(tr("Channels"), this), 0, Qt::AlignTop);
+    pWells->addWidget(m_gridColorWellCh, 1);
     pLayout->addLayout(pWells);
     auto* pModes = new QHBoxLayout;
     const QString modeText[3] = {tr("Metadata before the samples"),
@@ -90,7 +85,7 @@ CMonoToPolyPanel::CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent)
 }
 
 bool CMonoToPolyPanel::isChannelShown(int n) const {
-    return ((m_targetFileChannelData >> (n - 1)) & 1) != 0;
+    return std::binary_search(m_arrayTargetFileChannel.begin(), m_arrayTargetFileChannel.end(), n);
 }
 
 void CMonoToPolyPanel::targetFileListEnumItem(const QString& folder) {
@@ -105,7 +100,7 @@ void CMonoToPolyPanel::targetFileListEnumItem(const QString& folder) {
 }
 
 void CMonoToPolyPanel::tableViewSelectionDidChange() {
-    m_targetFileChannelData = 0;
+    m_arrayTargetFileChannel.clear();
     const int row = m_listTargetFile->getSelectedItemPosition();
     if (row < 0) {
         m_editConvertFile->setText(QString());
@@ -113,12 +108,21 @@ void CMonoToPolyPanel::tableViewSelectionDidChange() {
     } else {
         m_buttonConvert->setEnabled(true);
         const QString take = m_listTargetFile->getItemText(row, 1);
-        m_targetFileChannelData =
-            CTakeScanner::ChannelMask(m_strDirectoryPath.toStdString(), take.toStdString());
+        m_arrayTargetFileChannel =
+            CTakeScanner::Channels(m_strDirectoryPath.toStdString(), take.toStdString());
         m_editConvertFile->setText(take);
     }
-    for (int n = 1; n <= 8; ++n) {
-        m_arrayColorWellCh[n - 1]->setStyleSheet(QString::fromLatin1(wellStyle).arg(
+    // Up to the highest channel: a missing one below it is silent in the
+    // poly file, and shows gray.
+    const int count = m_arrayTargetFileChannel.empty() ? 0 : m_arrayTargetFileChannel.back();
+    m_gridColorWellCh->SetCellCount(count, [](int n) {
+        auto* pWell = new QLabel(QString::number(n));
+        pWell->setAlignment(Qt::AlignCenter);
+        pWell->setMinimumSize(24, 18);
+        return pWell;
+    });
+    for (int n = 1; n <= count; ++n) {
+        m_gridColorWellCh->GetCell(n)->setStyleSheet(QString::fromLatin1(wellStyle).arg(
             QLatin1String(isChannelShown(n) ? greenWell : grayWell)));
     }
 }
@@ -141,7 +145,7 @@ void CMonoToPolyPanel::OnButtonConvert() {
     }
     m_job = CMonoToPolyJob();
     m_job.m_strTakeName = m_editConvertFile->text().toStdString();
-    m_job.m_channelMask = m_targetFileChannelData;
+    m_job.m_arrayChannel = m_arrayTargetFileChannel;
     m_job.m_strSourceFolder = m_strDirectoryPath.toStdString();
     m_job.m_strDestFolder = dest.toStdString();
     m_job.m_convertMode =

@@ -7,19 +7,19 @@
 #include <QWidget>
 
 #include <atomic>
-#include <cstdint>
 #include <vector>
 
+class CChannelGrid;
 class CProgressWindow;
 class CTargetFileList;
 class QButtonGroup;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
 
-// The "Mono to Poly" tab: the takes of the chosen folder, the channels found
-// for the selected take, the output folder, the convert mode and Convert,
+// The "Mono to Poly" tab: the takes of the chosen folder, the channels of
+// the selected take (one indicator per channel up to its highest, green when
+// its mono file exists), the output folder, the convert mode and Convert,
 // which runs the merge behind the progress window.
 class CMonoToPolyPanel : public QWidget, public CProgressWorker {
     Q_OBJECT
@@ -32,9 +32,11 @@ public:
     void progressWork() override;
 
     CTargetFileList* getTargetFileList() const { return m_listTargetFile; }
-    uint16_t getTargetFileChannelData() const { return m_targetFileChannelData; }
+    // The channels of the selected take whose mono files exist, rising.
+    const std::vector<int>& getTargetFileChannelData() const { return m_arrayTargetFileChannel; }
     // True when channel n's indicator shows green.
     bool isChannelShown(int n) const;
+    CChannelGrid* getChannelGrid() const { return m_gridColorWellCh; }
 
 public slots:
     void tableViewSelectionDidChange();
@@ -43,12 +45,12 @@ public slots:
 
 private:
     std::atomic<bool> m_isCancel{false};
-    uint16_t m_targetFileChannelData = 0;
+    std::vector<int> m_arrayTargetFileChannel;
     QString m_strDirectoryPath;
-    std::vector<QLabel*> m_arrayColorWellCh;
     QPushButton* m_buttonConvert;
     CProgressWindow* m_dlgProgress;
     QLineEdit* m_editConvertFile;
+    CChannelGrid* m_gridColorWellCh;
     QLineEdit* m_editDestFolder;
     CTargetFileList* m_listTargetFile;
     QButtonGroup* m_matrixConvertMode;

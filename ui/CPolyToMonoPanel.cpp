@@ -3,6 +3,7 @@
 #include "CAlert.h"
 #include "CBwfFile.h"
 #include "CBwfFileList.h"
+#include "CChannelGrid.h"
 #include "CFolderChooser.h"
 #include "CJobPath.h"
 #include "CProgressWindow.h"
@@ -12,7 +13,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -23,6 +23,8 @@
 #include <QVBoxLayout>
 
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -44,7 +46,9 @@ CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
     : QWidget(pParent), m_buttonConvert(new QPushButton(tr("Convert"), this)),
       m_dlgProgress(pProgress), m_editDestFolder(new QLineEdit(this)),
       m_listBwfFile(new CBwfFileList(this)), m_listSourceFile(new CSourceFileList(this)),
-      m_matrixSelChannel(new QButtonGroup(this)) {
+      m_matrixSelChannel(new QButtonGroup(this)), m_gridSelChannel(new CChannelGrid(this)),
+      m_buttonChannelAll(new QPushButton(tr("All"), this)),
+      m_buttonChannelNone(new QPushButton(tr("None"), this)) {
     setObjectName(QStringLiteral("PolyToMono"));
     m_tableBwfFile = MakeTable(this, m_listBwfFile, QAbstractItemView::ExtendedSelection);
     m_tableSourceFile = MakeTable(this, m_listSourceFile, QAbstractItemView::SingleSelection);
@@ -62,6 +66,8 @@ CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
     pClear->setObjectName(QStringLiteral("SourceClear"));
     m_buttonConvert->setObjectName(QStringLiteral("Convert"));
     m_editDestFolder->setObjectName(QStringLiteral("DestFolder"));
+    m_buttonChannelAll->setObjectName(QStringLiteral("ChannelAll"));
+    m_buttonChannelNone->setObjectName(QStringLiteral("ChannelNone"));
 
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(new QLabel(tr("Wave files in the folder"), this));
@@ -75,13 +81,10 @@ CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
     pLayout->addWidget(new QLabel(tr("Files to convert"), this));
     pLayout->addWidget(m_tableSourceFile, 1);
     auto* pChannels = new QHBoxLayout;
-    pChannels->addWidget(new QLabel(tr("Channels"), this));
-    for (int tag = 0; tag < 8; ++tag) {
-        auto* pCheck = new QCheckBox(QString::number(tag + 1), this);
-        m_matrixSelChannel->addButton(pCheck, tag);
-        pChannels->addWidget(pCheck);
-    }
-    pChannels->addStretch();
+    pChannels->addWidget(new QLabel(tr("Channels"), this), 0, Qt::AlignTop);
+    pChannels->addWidget(m_gridSelChannel, 1);
+    pChannels->addWidget(m_buttonChannelAll, 0, Qt::AlignTop);
+    pChannels->addWidget(m_buttonChannelNone, 0, Qt::AlignTop);
     pLayout->addLayout(pChannels);
     QPushButton* pDestSel =
         CFolderChooser::AddOutputRows(this, pLayout, m_editDestFolder, m_buttonConvert);
@@ -92,6 +95,9 @@ CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
     connect(pClear, &QPushButton::clicked, this, &CPolyToMonoPanel::OnButtonSourceClear);
     connect(pDestSel, &QPushButton::clicked, this, &CPolyToMonoPanel::OnButtonDestSel);
     connect(m_buttonConvert, &QPushButton::clicked, this, &CPolyToMonoPanel::OnButtonConvert);
+    connect(m_buttonChannelAll, &QPushButton::clicked, this, &CPolyToMonoPanel::OnButtonChannelAll);
+    connect(m_buttonChannelNone, &QPushButton::clicked, this,
+            &CPolyToMonoPanel::OnButtonChannelNone);
     connect(m_matrixSelChannel, &QButtonGroup::idToggled, this,
             [this](int, bool) { OnCheckSelectChannel(); });
     connect(m_tableSourceFile->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -106,12 +112,24 @@ CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
     ResetChannels();
 }
 
+void CPolyToMonoPanel::SetChannelCount(int count) {
+    m_gridSelChannel->SetCellCount(count, [this](int channel) {
+        auto* pCheck = new QCheckBox(QString::number(channel));
+        m_matrixSelChannel->addButton(pCheck, channel - 1);
+        return pCheck;
+    });
+}
+
 void CPolyToMonoPanel::ResetChannels() {
+    const int row = m_listSourceFile->getSelectedItemPosition();
+    SetChannelCount(row < 0 ? 0 : int(m_listSourceFile->getEnableChannelData(row).size()));
     const QSignalBlocker blocker(m_matrixSelChannel);
     for (QAbstractButton* pCheck : m_matrixSelChannel->buttons()) {
         pCheck->setChecked(false);
         pCheck->setEnabled(false);
     }
+    m_buttonChannelAll->setEnabled(false);
+    m_buttonChannelNone->setEnabled(false);
 }
 
 void CPolyToMonoPanel::bwfFileListEnumItem(const QString& folder) {
@@ -164,7 +182,7 @@ void CPolyToMonoPanel::AddRows(bool isSelectedOnly) {
             isListed = m_listSourceFile->getItemText(i, 3) == path;
         }
         if (!isListed) {
-            const uint16_t mask = m_listBwfFile->getChannelData(row);
+            const QBitArray& mask = m_listBwfFile->getChannelData(row);
             m_listSourceFile->addItem(QString::number(count + 1), name, path, mask, mask);
         }
         if (isSelectedOnly) {
@@ -209,14 +227,17 @@ void CPolyToMonoPanel::OnButtonSourceClear() {
 }
 
 void CPolyToMonoPanel::tableViewShouldSelectRow(int row) {
-    const uint16_t enable = m_listSourceFile->getEnableChannelData(row);
-    const uint16_t select = m_listSourceFile->getSelectChannelData(row);
+    const QBitArray& enable = m_listSourceFile->getEnableChannelData(row);
+    const QBitArray& select = m_listSourceFile->getSelectChannelData(row);
+    SetChannelCount(int(enable.size()));
     const QSignalBlocker blocker(m_matrixSelChannel);
-    for (int tag = 0; tag < 8; ++tag) {
+    for (int tag = 0; tag < enable.size(); ++tag) {
         QAbstractButton* pCheck = m_matrixSelChannel->button(tag);
-        pCheck->setEnabled(((enable >> tag) & 1) != 0);
-        pCheck->setChecked(((select >> tag) & 1) != 0);
+        pCheck->setEnabled(enable.testBit(tag));
+        pCheck->setChecked(tag < select.size() && select.testBit(tag));
     }
+    m_buttonChannelAll->setEnabled(true);
+    m_buttonChannelNone->setEnabled(true);
 }
 
 void CPolyToMonoPanel::OnCheckSelectChannel() {
@@ -224,13 +245,29 @@ void CPolyToMonoPanel::OnCheckSelectChannel() {
     if (row < 0) {
         return;
     }
-    uint16_t mask = 0;
-    for (int tag = 0; tag < 8; ++tag) {
-        if (m_matrixSelChannel->button(tag)->isChecked()) {
-            mask = uint16_t(mask | (1u << tag));
-        }
+    QBitArray select(m_gridSelChannel->GetCellCount());
+    for (int tag = 0; tag < select.size(); ++tag) {
+        select.setBit(tag, m_matrixSelChannel->button(tag)->isChecked());
     }
-    m_listSourceFile->setSelectChannelData(row, mask);
+    m_listSourceFile->setSelectChannelData(row, select);
+}
+
+void CPolyToMonoPanel::SetAllChannels(bool isChecked) {
+    const int row = m_listSourceFile->getSelectedItemPosition();
+    if (row < 0) {
+        return;
+    }
+    const QBitArray& enable = m_listSourceFile->getEnableChannelData(row);
+    m_listSourceFile->setSelectChannelData(row, isChecked ? enable : QBitArray(enable.size()));
+    tableViewShouldSelectRow(row);
+}
+
+void CPolyToMonoPanel::OnButtonChannelAll() {
+    SetAllChannels(true);
+}
+
+void CPolyToMonoPanel::OnButtonChannelNone() {
+    SetAllChannels(false);
 }
 
 void CPolyToMonoPanel::OnButtonDestSel() {
@@ -248,9 +285,16 @@ void CPolyToMonoPanel::OnButtonConvert() {
     m_job = CPolyToMonoJob();
     m_job.m_strDestFolder = dest.toStdString();
     for (int row = 0; row < m_listSourceFile->getItemCount(); ++row) {
+        const QBitArray& select = m_listSourceFile->getSelectChannelData(row);
+        std::vector<int> channels;
+        for (int tag = 0; tag < select.size(); ++tag) {
+            if (select.testBit(tag)) {
+                channels.push_back(tag + 1);
+            }
+        }
         m_job.m_arraySource.push_back({m_listSourceFile->getItemText(row, 2).toStdString(),
                                        m_listSourceFile->getItemText(row, 3).toStdString(),
-                                       m_listSourceFile->getSelectChannelData(row)});
+                                       std::move(channels)});
     }
     m_isCancel.store(false);
     m_dlgProgress->setProgressWorker(this);

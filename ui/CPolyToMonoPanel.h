@@ -9,6 +9,7 @@
 #include <atomic>
 
 class CBwfFileList;
+class CChannelGrid;
 class CProgressWindow;
 class CSourceFileList;
 class QButtonGroup;
@@ -17,8 +18,9 @@ class QPushButton;
 class QTableView;
 
 // The "Poly to Mono" tab: the wave files of the chosen folder, the work list
-// with the channels to write per file, the output folder and Convert, which
-// runs the split behind the progress window.
+// with the channels to write per file (one check box per channel of the
+// selected row), the output folder and Convert, which runs the split behind
+// the progress window, reading each source once for all its channels.
 class CPolyToMonoPanel : public QWidget, public CProgressWorker {
     Q_OBJECT
 public:
@@ -31,6 +33,8 @@ public:
 
     CBwfFileList* getBwfFileList() const { return m_listBwfFile; }
     CSourceFileList* getSourceFileList() const { return m_listSourceFile; }
+    // The check boxes of the shown row's channels, channel 1 first.
+    CChannelGrid* getChannelGrid() const { return m_gridSelChannel; }
 
 public slots:
     void OnButtonSourceAdd();
@@ -38,6 +42,9 @@ public slots:
     void OnButtonSourceRemove();
     void OnButtonSourceClear();
     void OnCheckSelectChannel();
+    // Tick or untick every channel of the selected row.
+    void OnButtonChannelAll();
+    void OnButtonChannelNone();
     void OnButtonDestSel();
     void OnButtonConvert();
     // Shows a source row's channels in the check boxes.
@@ -45,7 +52,11 @@ public slots:
 
 private:
     void AddRows(bool isSelectedOnly);
+    // Unticks and disables the boxes; keeps as many as the selected row has
+    // channels, none when no row is selected.
     void ResetChannels();
+    void SetChannelCount(int count);
+    void SetAllChannels(bool isChecked);
 
     std::atomic<bool> m_isCancel{false};
     QString m_strDirectoryPath;
@@ -55,6 +66,9 @@ private:
     CBwfFileList* m_listBwfFile;
     CSourceFileList* m_listSourceFile;
     QButtonGroup* m_matrixSelChannel;
+    CChannelGrid* m_gridSelChannel;
+    QPushButton* m_buttonChannelAll;
+    QPushButton* m_buttonChannelNone;
     QTableView* m_tableBwfFile;
     QTableView* m_tableSourceFile;
     // The inputs of the run, taken on the UI thread when Convert is pressed.

@@ -11,8 +11,8 @@ const QStringList& CSourceFileList::columnKeys() {
 }
 
 void CSourceFileList::addItem(const QString& number, const QString& fileName,
-                              const QString& filePath, uint16_t enaChannelData,
-                              uint16_t selChannelData) {
+                              const QString& filePath, const QBitArray& enaChannelData,
+                              const QBitArray& selChannelData) {
     const int row = getItemCount();
     beginInsertRows(QModelIndex(), row, row);
     m_arrayItemList.emplace_back(number, fileName, filePath, enaChannelData, selChannelData);
@@ -20,8 +20,8 @@ void CSourceFileList::addItem(const QString& number, const QString& fileName,
 }
 
 void CSourceFileList::insertItem(const QString& number, const QString& fileName,
-                                 const QString& filePath, uint16_t enaChannelData,
-                                 uint16_t selChannelData, int index) {
+                                 const QString& filePath, const QBitArray& enaChannelData,
+                                 const QBitArray& selChannelData, int index) {
     beginInsertRows(QModelIndex(), index, index);
     m_arrayItemList.emplace(m_arrayItemList.begin() + index, number, fileName, filePath,
                             enaChannelData, selChannelData);
@@ -64,19 +64,19 @@ int CSourceFileList::getSelectedItemPosition() const {
     return SelectedTableRow(m_listSourceFile);
 }
 
-uint16_t CSourceFileList::getEnableChannelData(int row) const {
+const QBitArray& CSourceFileList::getEnableChannelData(int row) const {
     return m_arrayItemList[row].getEnableChannelData();
 }
 
-uint16_t CSourceFileList::getSelectChannelData(int row) const {
+const QBitArray& CSourceFileList::getSelectChannelData(int row) const {
     return m_arrayItemList[row].getSelectChannelData();
 }
 
-void CSourceFileList::setEnableChannelData(int row, uint16_t data) {
+void CSourceFileList::setEnableChannelData(int row, const QBitArray& data) {
     m_arrayItemList[row].setEnableChannelData(data);
 }
 
-void CSourceFileList::setSelectChannelData(int row, uint16_t data) {
+void CSourceFileList::setSelectChannelData(int row, const QBitArray& data) {
     m_arrayItemList[row].setSelectChannelData(data);
 }
 

@@ -22,9 +22,9 @@ public:
     static const QStringList& columnKeys();
 
     void addItem(const QString& number, const QString& fileName, const QString& filePath,
-                 uint16_t enaChannelData, uint16_t selChannelData);
+                 const QBitArray& enaChannelData, const QBitArray& selChannelData);
     void insertItem(const QString& number, const QString& fileName, const QString& filePath,
-                    uint16_t enaChannelData, uint16_t selChannelData, int index);
+                    const QBitArray& enaChannelData, const QBitArray& selChannelData, int index);
     void deleteItem(int row);
     void deleteAllItems();
     int getItemCount() const;
@@ -32,10 +32,12 @@ public:
     QString getItemText(int row, int subIndex) const;
     // The table's selected row, or -1.
     int getSelectedItemPosition() const;
-    uint16_t getEnableChannelData(int row) const;
-    uint16_t getSelectChannelData(int row) const;
-    void setEnableChannelData(int row, uint16_t data);
-    void setSelectChannelData(int row, uint16_t data);
+    // Bit n-1 for channel n: the channels the row's file has, and the
+    // channels to write.
+    const QBitArray& getEnableChannelData(int row) const;
+    const QBitArray& getSelectChannelData(int row) const;
+    void setEnableChannelData(int row, const QBitArray& data);
+    void setSelectChannelData(int row, const QBitArray& data);
     void reloadData();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -135,6 +135,43 @@ TEST_F(CCliTest, SplitTakesAndMergeConvertWhatTheOptionsSay) {
     EXPECT_TRUE(HoldsThenZeros(m_strPoly, m_samples));
 }
 
+// Every channel of a source, however many, unless -c names some; every
+// mono of a take, up to channel 1024.
+TEST_F(CCliTest, AnyNumberOfChannelsIsSplitListedAndMerged) {
+    const Bytes samples = Pattern(20 * 2 * 500, 3);
+    const std::string wide = Write("wide.wav", Wave(FmtBody(1, 20, 16, 48000), {}, samples));
+    const std::string forty =
+        Write("forty.wav", Wave(FmtBody(1, 40, 24, 48000), {}, Pattern(40 * 3 * 100, 4)));
+    RESULT result = Run({"split", "-o", m_strOut, wide});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(FileCount("out/wide"), 20u);
+    // Asked again, the files to replace come in channel order.
+    result = Run({"split", "-o", m_strOut, wide});
+    EXPECT_EQ(result.status, 3);
+    const std::size_t at9 = result.err.find("wide_9.wav"), at10 = result.err.find("wide_10.wav"),
+                      at20 = result.err.find("wide_20.wav");
+    EXPECT_TRUE(at9 < at10 && at10 < at20 && at20 != std::string::npos) << result.err;
+    result = Run({"split", "-y", "-c", "17-24,33", "-o", m_strOut, wide, forty});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("\"" + wide + "\" has 20 channels"), std::string::npos) << result.err;
+    EXPECT_EQ(FileCount("out/forty"), 9u);
+    EXPECT_TRUE(fs::exists(PathOf("out/forty/forty_33.wav")));
+
+    EXPECT_EQ(Run({"takes", m_strOut + "/wide"}).out,
+              "wide\t1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20\n");
+    result = Run({"merge", "-o", m_strMerged, m_strOut + "/wide"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(HoldsThenZeros(m_strMerged + "/wide.wav", samples));
+
+    for (const char* name : {"k_12.wav", "k_1024.wav", "k_3.WAV", "k_1025.wav"}) {
+        Write(std::string("t/") + name, Wave(FmtBody(1, 1, 16, 8000), {}, Pattern(64, 5)));
+    }
+    EXPECT_EQ(Run({"takes", PathOf("t")}).out, "k\t3,12,1024\n");
+    result = Run({"merge", "-o", m_strMerged, PathOf("t")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Le(Body(Read(m_strMerged + "/k.wav"), "fmt"), 0) >> 16, 1024u);
+}
+
 TEST_F(CCliTest, ExistingOutputsAreKeptUnlessYesIsGiven) {
     const std::vector<std::string> split = {"split", "-o", m_strOut, m_strTake};
     const std::vector<std::string> merge = {"merge", "-o", m_strMerged, m_strMonos};
@@ -161,11 +198,12 @@ TEST_F(CCliTest, WrongUsageExitsTwoAndWritesNothing) {
     for (const ARGS& args :
          {ARGS{}, ARGS{"bogus", take}, ARGS{"info"}, ARGS{"info", "--bogus", take},
           ARGS{"split", "-o", out}, ARGS{"split", "-o", out, "-c", "0", take},
-          ARGS{"split", "-o", out, "-c", "17", take}, ARGS{"split", "-o", out, "-c", "2-1", take},
-          ARGS{"split", "-o", out, "-c", "1,", take}, ARGS{"split", "-o", out, "-c", "x", take},
-          ARGS{"split", "-o", out, "-y", "-n", take}, ARGS{"split", "-o", missing, take},
-          ARGS{"merge"}, ARGS{"merge", "-o", out, "-m", "3", out},
-          ARGS{"merge", "-o", out, missing}, ARGS{"takes"}}) {
+          ARGS{"split", "-o", out, "-c", "65536", take},
+          ARGS{"split", "-o", out, "-c", "2-1", take}, ARGS{"split", "-o", out, "-c", "1,", take},
+          ARGS{"split", "-o", out, "-c", "x", take}, ARGS{"split", "-o", out, "-y", "-n", take},
+          ARGS{"split", "-o", missing, take}, ARGS{"merge"},
+          ARGS{"merge", "-o", out, "-m", "3", out}, ARGS{"merge", "-o", out, missing},
+          ARGS{"takes"}}) {
         const RESULT result = Run(args);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_TRUE(result.out.empty() && !result.err.empty()) << result.out << result.err;

@@ -11,6 +11,15 @@
 
 #include <map>
 
+// Channel numbers first to last.
+inline std::vector<int> Range(int first, int last) {
+    std::vector<int> numbers;
+    for (int n = first; n <= last; ++n) {
+        numbers.push_back(n);
+    }
+    return numbers;
+}
+
 // The identifiers of the top-level chunks, in file order.
 inline std::string Order(const Bytes& file) {
     std::string order;
@@ -93,10 +102,10 @@ protected:
             }
         }
     }
-    // Splits files of the folder, each with its select mask, into "out".
-    JOBRESULT Split(CTestHost& host, const std::vector<std::pair<std::string, uint16_t>>& rows,
-                    bool isOnePass = true) const {
-        CPolyToMonoJob job{{}, PathOf("out"), isOnePass};
+    // Splits files of the folder, each with its channels, into "out".
+    JOBRESULT Split(CTestHost& host,
+                    const std::vector<std::pair<std::string, std::vector<int>>>& rows) const {
+        CPolyToMonoJob job{{}, PathOf("out")};
         for (const auto& row : rows) {
             job.m_arraySource.push_back(
                 {fs::path(row.first).filename().string(), PathOf(row.first), row.second});
@@ -107,10 +116,10 @@ protected:
         return result;
     }
     JOBRESULT Merge(CTestHost& host, const std::string& source, const std::string& take,
-                    uint16_t mask, int mode = 0) const {
+                    const std::vector<int>& channels, int mode = 0) const {
         const std::map<std::string, Bytes> before = Outputs();
         const JOBRESULT result =
-            CMonoToPolyJob{take, mask, PathOf(source), PathOf("out"), mode, {}}.Run(
+            CMonoToPolyJob{take, channels, PathOf(source), PathOf("out"), mode, {}}.Run(
                 host, host.m_isCancel);
         CheckOutputs(before);
         return result;

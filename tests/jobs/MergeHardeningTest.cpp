@@ -44,10 +44,11 @@ public:
 
 class CMergeTest : public CJobTest {
 protected:
-    JOBRESULT MergeRun(CTestHost& host, const std::string& take, uint16_t mask,
+    JOBRESULT MergeRun(CTestHost& host, const std::string& take, std::vector<int> channels,
                        std::vector<std::string> arrayInput) const {
         const std::map<std::string, Bytes> before = Outputs();
-        CMonoToPolyJob job{take, mask, PathOf("in"), PathOf("out"), 0, std::move(arrayInput)};
+        CMonoToPolyJob job{take, std::move(channels),  PathOf("in"), PathOf("out"),
+                           0,    std::move(arrayInput)};
         const JOBRESULT result = job.Run(host, host.m_isCancel);
         CheckOutputs(before);
         return result;
@@ -60,7 +61,7 @@ TEST_F(CMergeTest, OldPolyFileStaysUntilTheNewOneIsComplete) {
     Write("out/T.wav", old);
     for (CTestHost::CANCEL cancel : {CTestHost::CANCEL_FIRST, CTestHost::CANCEL_LAST}) {
         CTestHost host(true, cancel);
-        EXPECT_EQ(Merge(host, "in", "T", 0x1), JOBRESULT_CANCELLED);
+        EXPECT_EQ(Merge(host, "in", "T", {1}), JOBRESULT_CANCELLED);
         EXPECT_FALSE(IsFinished(host));
         EXPECT_EQ(Read("out/T.wav"), old);
         EXPECT_EQ(FileCount("out"), 1u);
@@ -73,7 +74,7 @@ TEST_F(CMergeTest, OldPolyFileStaysUntilTheNewOneIsComplete) {
     void (*pHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     CTestHost full;
-    const JOBRESULT result = Merge(full, "in", "T", 0x1);
+    const JOBRESULT result = Merge(full, "in", "T", {1});
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, pHandler);
     EXPECT_EQ(result, JOBRESULT_FAILED);
@@ -83,7 +84,7 @@ TEST_F(CMergeTest, OldPolyFileStaysUntilTheNewOneIsComplete) {
     EXPECT_EQ(Read("out/T.wav"), old);
     // A mono that shrinks after the checks.
     CShrinkHost shrink(PathOf("in/T_1.wav"));
-    EXPECT_EQ(Merge(shrink, "in", "T", 0x1), JOBRESULT_FAILED);
+    EXPECT_EQ(Merge(shrink, "in", "T", {1}), JOBRESULT_FAILED);
     EXPECT_EQ(shrink.m_arrayError,
               std::vector<std::string>{"Cannot read " + Quoted(PathOf("in/T_1.wav")) +
                                        ": the file ends inside the data chunk."});
@@ -92,7 +93,7 @@ TEST_F(CMergeTest, OldPolyFileStaysUntilTheNewOneIsComplete) {
     EXPECT_EQ(FileCount("out"), 1u);
     Write("in/T_1.wav", mono);
     CTestHost accept;
-    EXPECT_EQ(Merge(accept, "in", "T", 0x1), JOBRESULT_DONE);
+    EXPECT_EQ(Merge(accept, "in", "T", {1}), JOBRESULT_DONE);
     EXPECT_EQ(accept.m_arrayProgress.back(), "T\tFinish !");
     EXPECT_EQ(Find(Read("out/T.wav"), "data").size, 20480u);
 }
@@ -105,7 +106,7 @@ TEST_F(CMergeTest, AnInputAtTheOutputPathIsRefusedBeforeTheQuestion) {
     fs::create_directories(PathOf("links"));
     fs::create_symlink(PathOf("out/A_1.wav"), PathOf("links/A_1.wav"));
     CTestHost other;
-    EXPECT_EQ(MergeRun(other, "A_1", 0x1, {PathOf("links/A_1.wav")}), JOBRESULT_FAILED);
+    EXPECT_EQ(MergeRun(other, "A_1", {1}, {PathOf("links/A_1.wav")}), JOBRESULT_FAILED);
     ASSERT_EQ(other.m_arrayError.size(), 1u);
     EXPECT_NE(other.m_arrayError[0].find(Quoted(PathOf("out/A_1.wav"))), std::string::npos);
     EXPECT_NE(other.m_arrayError[0].find(Quoted(PathOf("links/A_1.wav"))), std::string::npos);
@@ -115,7 +116,7 @@ TEST_F(CMergeTest, AnInputAtTheOutputPathIsRefusedBeforeTheQuestion) {
     Write("in/T_1.wav", mono);
     fs::create_symlink(PathOf("in/T_1.wav"), PathOf("out/T.wav"));
     CTestHost own;
-    EXPECT_EQ(MergeRun(own, "T", 0x1, {}), JOBRESULT_FAILED);
+    EXPECT_EQ(MergeRun(own, "T", {1}, {}), JOBRESULT_FAILED);
     ASSERT_EQ(own.m_arrayError.size(), 1u);
     EXPECT_NE(own.m_arrayError[0].find(Quoted(PathOf("in/T_1.wav"))), std::string::npos);
     EXPECT_TRUE(own.m_arrayQuestion.empty());
@@ -128,7 +129,7 @@ TEST_F(CMergeTest, TakeNamesThatAreNoFileNamesAreRefused) {
     for (const std::string take : {"../x", "", "a/b"}) {
         SCOPED_TRACE(take);
         CTestHost host;
-        EXPECT_EQ(Merge(host, "in", take, 0x1), JOBRESULT_FAILED);
+        EXPECT_EQ(Merge(host, "in", take, {1}), JOBRESULT_FAILED);
         ASSERT_EQ(host.m_arrayError.size(), 1u);
         EXPECT_NE(host.m_arrayError[0].find("take name"), std::string::npos);
     }
@@ -145,12 +146,12 @@ TEST_F(CMergeTest, OnlyRegularFilesAreMonos) {
     std::vector<std::string> takes = CTakeScanner::ScanFolder(PathOf("in"));
     std::sort(takes.begin(), takes.end());
     EXPECT_EQ(takes, (std::vector<std::string>{"L", "T"}));
-    EXPECT_EQ(CTakeScanner::ChannelMask(PathOf("in"), "T"), 0x1);
+    EXPECT_EQ(CTakeScanner::Channels(PathOf("in"), "T"), std::vector<int>{1});
     EXPECT_EQ(CTakeScanner::MonoPaths(PathOf("in"), "T"),
               std::vector<std::string>{PathOf("in/T_1.wav")});
     // Handed over anyway, the FIFO is reported without being opened.
     CTestHost host;
-    EXPECT_EQ(Merge(host, "in", "T", 0x3), JOBRESULT_FAILED);
+    EXPECT_EQ(Merge(host, "in", "T", {1, 2}), JOBRESULT_FAILED);
     EXPECT_EQ(host.m_arrayError,
               std::vector<std::string>{CJobPath::NotRegularMessage(PathOf("in/T_2.wav"))});
     EXPECT_EQ(FileCount("out"), 0u);
@@ -171,7 +172,7 @@ TEST_F(CMergeTest, ChunksCutOffByTheEndOfTheLeadAreCarriedTruncated) {
         SCOPED_TRACE(t.id);
         Write("in/T_1.wav", t.lead);
         CTestHost host;
-        ASSERT_EQ(Merge(host, "in", "T", 0x1, t.mode), JOBRESULT_DONE);
+        ASSERT_EQ(Merge(host, "in", "T", {1}, t.mode), JOBRESULT_DONE);
         ASSERT_EQ(host.m_arrayError.size(), 1u);
         EXPECT_NE(host.m_arrayError[0].find(Quoted(PathOf("in/T_1.wav"))), std::string::npos);
         EXPECT_NE(host.m_arrayError[0].find(std::string("\"") + t.id + "\""), std::string::npos);
@@ -185,7 +186,7 @@ TEST_F(CMergeTest, ThePolyFileIsAsLongAsItsLongestChannel) {
         Write("in/T_" + std::to_string(n + 1) + ".wav", Mono(data[n]));
     }
     CTestHost host;
-    ASSERT_EQ(Merge(host, "in", "T", 0x7, 2), JOBRESULT_DONE);
+    ASSERT_EQ(Merge(host, "in", "T", {1, 2, 3}, 2), JOBRESULT_DONE);
     ASSERT_EQ(host.m_arrayError.size(), 2u);
     EXPECT_NE(host.m_arrayError[0].find(Quoted(PathOf("in/T_2.wav")) + " has 1501 samples"),
               std::string::npos);
@@ -213,13 +214,13 @@ TEST_F(CMergeTest, ALeadOfManyTinyChunksIsMergedWhole) {
     }
     Write("in/T_1.wav", Mono(Pattern(4000, 1), tiny));
     CTestHost host;
-    ASSERT_EQ(Merge(host, "in", "T", 0x1, 1), JOBRESULT_DONE);
+    ASSERT_EQ(Merge(host, "in", "T", {1}, 1), JOBRESULT_DONE);
     const Bytes poly = Read("out/T.wav"); // they come last, in mode 1
     EXPECT_TRUE(SameBytes(Slice(poly, poly.size() - tiny.size(), tiny.size()), tiny));
     // A walk cut short by the flag ends the run.
     ClearOut();
     CEarlyCancelHost cancel;
-    EXPECT_EQ(Merge(cancel, "in", "T", 0x1, 1), JOBRESULT_CANCELLED);
+    EXPECT_EQ(Merge(cancel, "in", "T", {1}, 1), JOBRESULT_CANCELLED);
     EXPECT_TRUE(cancel.m_arrayError.empty());
     EXPECT_EQ(FileCount("out"), 0u);
 }

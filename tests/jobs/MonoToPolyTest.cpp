@@ -34,7 +34,7 @@ TEST_F(CJobTest, PolyFileFollowsTheConvertMode) {
         SCOPED_TRACE(t.history);
         fs::remove_all(PathOf("in"));
         const uint32_t channels = uint32_t(t.monos.size()), width = (t.bits + 7) / 8;
-        uint16_t mask = 0;
+        std::vector<int> present;
         uint32_t lead = 0, longest = 0, differing = 0;
         std::vector<Bytes> data;
         for (uint32_t n = 1; n <= channels; ++n) {
@@ -42,18 +42,19 @@ TEST_F(CJobTest, PolyFileFollowsTheConvertMode) {
             if (t.monos[n - 1] == 0) {
                 continue;
             }
-            const bool isLead = mask == 0; // bytes after another channel's samples are no samples
+            const bool isLead =
+                present.empty(); // bytes after another channel's samples are no samples
             lead = isLead ? t.monos[n - 1] : lead;
             longest = std::max(longest, t.monos[n - 1]);
             differing += (t.monos[n - 1] + width - 1) / width != (lead + width - 1) / width;
-            mask = uint16_t(mask | 1 << (n - 1));
+            present.push_back(int(n));
             Write(n == 3 ? "in/T_3.WAV" : "in/T_" + std::to_string(n) + ".wav",
                   Wave(FmtBody(t.tag, 1, t.bits, t.rate, 0x4),
                        isLead && t.fake != 0 ? Chunk("Fake", Pattern(t.fake, 7)) : Bytes(),
                        data.back(), isLead ? Bytes() : Chunk("Tail", Bytes(64, 9))));
         }
         CTestHost host;
-        ASSERT_EQ(Merge(host, "in", "T", mask, t.mode), JOBRESULT_DONE);
+        ASSERT_EQ(Merge(host, "in", "T", present, t.mode), JOBRESULT_DONE);
         EXPECT_EQ(host.m_arrayError.size(), differing); // each differing channel is named
         const Bytes poly = Read("out/T.wav");
         EXPECT_EQ(Le(poly, 4), poly.size() - 8);
@@ -101,7 +102,7 @@ TEST_F(CJobTest, LeadMetadataIsCarriedAndItsListReplaced) {
     for (int mode : {0, 1}) {
         SCOPED_TRACE(mode);
         CTestHost host;
-        ASSERT_EQ(Merge(host, "in", "T", 0x3, mode), JOBRESULT_DONE);
+        ASSERT_EQ(Merge(host, "in", "T", {1, 2}, mode), JOBRESULT_DONE);
         const Bytes poly = Read("out/T.wav");
         EXPECT_EQ(Order(poly), mode == 0 ? "bext fmt cue plst LIST iXML Fake Fake pad data"
                                          : "bext fmt pad data cue plst LIST Fake Fake");
@@ -122,14 +123,14 @@ TEST_F(CJobTest, MergeAsksBeforeOverwritingAndCancelKeepsTheOldFile) {
     Write("in/T_1.wav", Wave(FmtBody(1, 1, 16, 48000), {}, Pattern(20000, 1)));
     Write("out/T.wav", old);
     CTestHost decline(false), accept;
-    EXPECT_EQ(Merge(decline, "in", "T", 0x1), JOBRESULT_DECLINED);
+    EXPECT_EQ(Merge(decline, "in", "T", {1}), JOBRESULT_DECLINED);
     EXPECT_EQ(decline.m_arrayQuestion, std::vector<std::string>{PathOf("out/T.wav")});
     EXPECT_EQ(Read("out/T.wav"), old);
     for (CTestHost::CANCEL cancel : {CTestHost::CANCEL_FIRST, CTestHost::CANCEL_LAST}) {
         CTestHost host(true, cancel);
-        EXPECT_EQ(Merge(host, "in", "T", 0x1), JOBRESULT_CANCELLED);
+        EXPECT_EQ(Merge(host, "in", "T", {1}), JOBRESULT_CANCELLED);
         EXPECT_EQ(Read("out/T.wav"), old); // replaced only by a whole poly file
     }
-    EXPECT_EQ(Merge(accept, "in", "T", 0x1), JOBRESULT_DONE);
+    EXPECT_EQ(Merge(accept, "in", "T", {1}), JOBRESULT_DONE);
     EXPECT_EQ(Find(Read("out/T.wav"), "data").size, 20480u);
 }

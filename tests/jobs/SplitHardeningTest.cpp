@@ -40,39 +40,36 @@ TEST_F(CJobTest, SplitReplacesOldFilesOnlyWithCompleteOnes) {
     Write("A.wav", Stereo(4 * 40000, 1));
     const Bytes old = Pattern(100, 7);
     const std::string mono1 = Write("out/A/A_1.wav", old), mono2 = Write("out/A/A_2.wav", old);
-    for (bool isOnePass : {true, false}) {
-        SCOPED_TRACE(isOnePass);
-        // A write that fails half-way (the file size limit stands in for a
-        // full disk): the reason is the system's, the old files stay.
-        rlimit limit{}, small{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-        small = limit;
-        small.rlim_cur = 50000;
-        auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        CTestHost full;
-        const JOBRESULT result = Split(full, {{"A.wav", 0x3}}, isOnePass);
-        setrlimit(RLIMIT_FSIZE, &limit);
-        std::signal(SIGXFSZ, handler);
-        EXPECT_EQ(result, JOBRESULT_FAILED);
-        ASSERT_EQ(full.m_arrayError.size(), 1u);
-        EXPECT_EQ(full.m_arrayError[0].rfind("Cannot write \"" + PathOf("out/A/A_"), 0), 0u);
-        EXPECT_TRUE(Has(full.m_arrayError, std::string(": ") + std::strerror(EFBIG) + "."))
-            << full.m_arrayError[0];
-        EXPECT_EQ(full.m_arrayQuestion.size(), 1u);
+    // A write that fails half-way (the file size limit stands in for a
+    // full disk): the reason is the system's, the old files stay.
+    rlimit limit{}, small{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    small = limit;
+    small.rlim_cur = 50000;
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    CTestHost full;
+    const JOBRESULT result = Split(full, {{"A.wav", {1, 2}}});
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(result, JOBRESULT_FAILED);
+    ASSERT_EQ(full.m_arrayError.size(), 1u);
+    EXPECT_EQ(full.m_arrayError[0].rfind("Cannot write \"" + PathOf("out/A/A_"), 0), 0u);
+    EXPECT_TRUE(Has(full.m_arrayError, std::string(": ") + std::strerror(EFBIG) + "."))
+        << full.m_arrayError[0];
+    EXPECT_EQ(full.m_arrayQuestion.size(), 1u);
 
-        CTestHost cancel(true, CTestHost::CANCEL_LAST);
-        EXPECT_EQ(Split(cancel, {{"A.wav", 0x3}}, isOnePass), JOBRESULT_CANCELLED);
-        EXPECT_FALSE(Has(cancel.m_arrayProgress, "Finish !"));
-        // Channel by channel, the first is in place before the second starts.
-        EXPECT_EQ(Read(mono1) == old, isOnePass);
-        EXPECT_EQ(Read(mono2), old);
-        EXPECT_EQ(FileCount("out/A"), 2u); // no temporary file either
-    }
-    // A new take cancelled in one pass: no file, and no take folder.
     CTestHost cancel(true, CTestHost::CANCEL_LAST);
+    EXPECT_EQ(Split(cancel, {{"A.wav", {1, 2}}}), JOBRESULT_CANCELLED);
+    EXPECT_FALSE(Has(cancel.m_arrayProgress, "Finish !"));
+    EXPECT_EQ(Read(mono1), old);
+    EXPECT_EQ(Read(mono2), old);
+    EXPECT_EQ(FileCount("out/A"), 2u); // no temporary file either
+
+    // A new take cancelled: no file, and no take folder.
+    CTestHost fresh(true, CTestHost::CANCEL_LAST);
     Write("B.wav", Stereo(4 * 1000, 2));
-    EXPECT_EQ(Split(cancel, {{"B.wav", 0x3}}), JOBRESULT_CANCELLED);
+    EXPECT_EQ(Split(fresh, {{"B.wav", {1, 2}}}), JOBRESULT_CANCELLED);
     EXPECT_FALSE(fs::exists(PathOf("out/B")));
 
     // "Finish !" comes when the files are in place.
@@ -84,7 +81,7 @@ TEST_F(CJobTest, SplitReplacesOldFilesOnlyWithCompleteOnes) {
         EXPECT_NE(Read(mono1), old);
         EXPECT_NE(Read(mono2), old);
     };
-    EXPECT_EQ(Split(host, {{"A.wav", 0x3}}, false), JOBRESULT_DONE);
+    EXPECT_EQ(Split(host, {{"A.wav", {1, 2}}}), JOBRESULT_DONE);
     EXPECT_EQ(finished, 1);
 
     // A walk over many chunks ends on a raised cancel flag and says nothing.
@@ -95,7 +92,7 @@ TEST_F(CJobTest, SplitReplacesOldFilesOnlyWithCompleteOnes) {
     Write("C.wav", Stereo(400, 3, many));
     CTestHost early;
     early.m_isCancel = true;
-    EXPECT_EQ(Split(early, {{"C.wav", 0x3}}), JOBRESULT_CANCELLED);
+    EXPECT_EQ(Split(early, {{"C.wav", {1, 2}}}), JOBRESULT_CANCELLED);
     EXPECT_TRUE(early.m_arrayError.empty());
 }
 
@@ -117,9 +114,8 @@ TEST_F(CJobTest, SplitNeverWritesOverAnySourceOfTheRun) {
         SCOPED_TRACE(later);
         CTestHost host;
         CPolyToMonoJob job{
-            {{fs::path(first).filename().string(), PathOf(first), 0x1}, {"L.wav", later, 0x1}},
-            PathOf("out"),
-            true};
+            {{fs::path(first).filename().string(), PathOf(first), {1}}, {"L.wav", later, {1}}},
+            PathOf("out")};
         EXPECT_EQ(job.Run(host, host.m_isCancel), JOBRESULT_FAILED);
         ASSERT_EQ(host.m_arrayError.size(), 1u);
         EXPECT_TRUE(Has(host.m_arrayError, PathOf(first)) && Has(host.m_arrayError, later))
@@ -138,10 +134,10 @@ TEST_F(CJobTest, SplitRefusesTakeNamesThatAreNoFileName) {
     Write("...wav", wave);
     Write(std::string("a\x1b") + "b.wav", wave);
     CTestHost host;
-    EXPECT_EQ(Split(host, {{"...wav", 0x3},
+    EXPECT_EQ(Split(host, {{"...wav", {1, 2}},
                            {"a\x1b"
                             "b.wav",
-                            0x3}}),
+                            {1, 2}}}),
               JOBRESULT_FAILED);
     ASSERT_EQ(host.m_arrayError.size(), 2u);
     EXPECT_TRUE(Has(host.m_arrayError, "\"..\" names a folder"));
@@ -154,7 +150,7 @@ TEST_F(CJobTest, SplitRefusesTakeNamesThatAreNoFileName) {
     fs::create_directory(PathOf("elsewhere"));
     fs::create_directory_symlink(PathOf("elsewhere"), PathOf("out/A"));
     CTestHost link;
-    EXPECT_EQ(Split(link, {{"A.wav", 0x3}}), JOBRESULT_FAILED);
+    EXPECT_EQ(Split(link, {{"A.wav", {1, 2}}}), JOBRESULT_FAILED);
     EXPECT_TRUE(Has(link.m_arrayError, "not a folder but a link"));
     EXPECT_EQ(FileCount("elsewhere"), 0u);
 }
@@ -165,7 +161,8 @@ TEST_F(CJobTest, SplitSkipsSourcesThatAreNoRegularFiles) {
     Write("A.wav", Stereo(400, 1));
     CTestHost host;
     // Opening the FIFO would wait for a writer for ever.
-    EXPECT_EQ(Split(host, {{"x.wav", 0x3}, {"d.wav", 0x3}, {"A.wav", 0x3}}), JOBRESULT_FAILED);
+    EXPECT_EQ(Split(host, {{"x.wav", {1, 2}}, {"d.wav", {1, 2}}, {"A.wav", {1, 2}}}),
+              JOBRESULT_FAILED);
     EXPECT_EQ(host.m_arrayError,
               (std::vector<std::string>{Quoted(PathOf("x.wav")) + " is not a regular file.",
                                         Quoted(PathOf("d.wav")) + " is not a regular file."}));
@@ -187,7 +184,7 @@ TEST_F(CJobTest, MonoFilesGetBackTheMissingPadBytes) {
         ClearOut();
         Write("T.wav", Wave(FmtBody(1, 2, 16, 48000), before, samples));
         CTestHost split, merge;
-        ASSERT_EQ(Split(split, {{"T.wav", 0x3}}), JOBRESULT_DONE);
+        ASSERT_EQ(Split(split, {{"T.wav", {1, 2}}}), JOBRESULT_DONE);
         EXPECT_TRUE(split.m_arrayError.empty());
         CBwfFile mono;
         ASSERT_TRUE(mono.OpenFile(PathOf("out/T/T_1.wav").c_str(), true));
@@ -195,13 +192,13 @@ TEST_F(CJobTest, MonoFilesGetBackTheMissingPadBytes) {
         EXPECT_EQ(mono.GetFilePointer(), dataAt);
         mono.CloseFile();
         // Merged back, the samples are those of the source.
-        ASSERT_EQ(Merge(merge, "out/T", "T", 0x3), JOBRESULT_DONE);
+        ASSERT_EQ(Merge(merge, "out/T", "T", {1, 2}), JOBRESULT_DONE);
         EXPECT_EQ(Slice(Body(Read("out/T.wav"), "data"), 0, samples.size()), samples);
     }
     // "data" that the lookups find inside a list, not where the walk does.
     Write("L.wav", Stereo(400, 1, Chunk("LIST", Text("adtl") + Chunk("data", Bytes(4)))));
     CTestHost host;
-    EXPECT_EQ(Split(host, {{"L.wav", 0x3}}), JOBRESULT_FAILED);
+    EXPECT_EQ(Split(host, {{"L.wav", {1, 2}}}), JOBRESULT_FAILED);
     EXPECT_TRUE(Has(host.m_arrayError, "malformed"));
     EXPECT_EQ(FileCount("out/L"), 0u);
 }
@@ -222,20 +219,18 @@ TEST_F(CJobTest, ChunksCutOffAfterTheSamplesAreCarriedAsFarAsTheyGo) {
     };
     for (const auto& [name, after, carried, message] : cases) {
         SCOPED_TRACE(name);
-        for (bool isOnePass : {true, false}) {
-            ClearOut();
-            Write("T.wav", Stereo(4 * 1024, 1, {}, after));
-            CTestHost host;
-            EXPECT_EQ(Split(host, {{"T.wav", 0x3}}, isOnePass), JOBRESULT_DONE);
-            ASSERT_EQ(host.m_arrayError.size(), message != nullptr ? 1u : 0u);
-            if (message != nullptr) {
-                EXPECT_TRUE(Has(host.m_arrayError, Quoted(PathOf("T.wav")) + ":") ||
-                            Has(host.m_arrayError, Quoted(PathOf("T.wav")) + " ends"));
-                EXPECT_TRUE(Has(host.m_arrayError, message)) << host.m_arrayError[0];
-            }
-            const Bytes mono = Read("out/T/T_2.wav");
-            EXPECT_EQ(Slice(mono, 32768 + 2048, mono.size()), carried);
+        ClearOut();
+        Write("T.wav", Stereo(4 * 1024, 1, {}, after));
+        CTestHost host;
+        EXPECT_EQ(Split(host, {{"T.wav", {1, 2}}}), JOBRESULT_DONE);
+        ASSERT_EQ(host.m_arrayError.size(), message != nullptr ? 1u : 0u);
+        if (message != nullptr) {
+            EXPECT_TRUE(Has(host.m_arrayError, Quoted(PathOf("T.wav")) + ":") ||
+                        Has(host.m_arrayError, Quoted(PathOf("T.wav")) + " ends"));
+            EXPECT_TRUE(Has(host.m_arrayError, message)) << host.m_arrayError[0];
         }
+        const Bytes mono = Read("out/T/T_2.wav");
+        EXPECT_EQ(Slice(mono, 32768 + 2048, mono.size()), carried);
     }
 }
 
@@ -255,7 +250,7 @@ TEST_F(CJobTest, ImpossibleFormatsAreRefusedByName) {
         SCOPED_TRACE(message);
         Write("T.wav", Wave(body, {}, Pattern(600, 1)));
         CTestHost host;
-        EXPECT_EQ(Split(host, {{"T.wav", 0x3}}), JOBRESULT_FAILED);
+        EXPECT_EQ(Split(host, {{"T.wav", {1, 2}}}), JOBRESULT_FAILED);
         ASSERT_EQ(host.m_arrayError.size(), 1u);
         EXPECT_TRUE(Has(host.m_arrayError, Quoted(PathOf("T.wav")) + " " + message))
             << host.m_arrayError[0];
@@ -275,7 +270,7 @@ TEST_F(CJobTest, RefusalsComeBeforeTheQuestionAndTouchNothing) {
     Write("F.wav", Wave(FmtBody(1, 0, 16, 48000), {}, Pattern(100, 1)));
     Write("out/F/F_1.wav", old);
     CTestHost host;
-    EXPECT_EQ(Split(host, {{"T.wav", 0x1}, {"F.wav", 0x1}}), JOBRESULT_FAILED);
+    EXPECT_EQ(Split(host, {{"T.wav", {1}}, {"F.wav", {1}}}), JOBRESULT_FAILED);
     EXPECT_TRUE(host.m_arrayQuestion.empty());
     EXPECT_EQ(host.m_arrayError.size(), 2u);
     EXPECT_TRUE(Has(host.m_arrayError, "4 GiB"));

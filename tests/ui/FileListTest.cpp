@@ -6,6 +6,7 @@
 #include "CTargetFileList.h"
 
 #include <QAbstractItemModelTester>
+#include <QBitArray>
 #include <QSignalSpy>
 #include <QTableView>
 
@@ -22,18 +23,21 @@ TEST(CBwfFileListTest, RowTextsMasksAndTheWalkOverSelectedRows) {
     list.insertItem("a.wav", 2, 24, 44100, 0, 0);
     list.addItem("c.wav", 0, 0, 0, 1024);
     list.addItem("d.wav", 20, 32, 96000, 5ull << 30); // beyond 32 bits
+    list.addItem("e.wav", 65535, 8, 8000, 1);
     const QStringList rows[] = {{"a.wav", "2", "24", "44100", "1KB"},
                                 {"b.wav", "8", "16", "88200", "1KB"},
                                 {"c.wav", "0", "0", "0", "2KB"},
-                                {"d.wav", "20", "32", "96000", "5242881KB"}};
-    const uint16_t masks[] = {3, 255, 0, 65535};
-    ASSERT_EQ(list.rowCount(), 4);
-    for (int row = 0; row < 4; ++row) {
+                                {"d.wav", "20", "32", "96000", "5242881KB"},
+                                {"e.wav", "65535", "8", "8000", "1KB"}};
+    const int channels[] = {2, 8, 0, 20, 65535};
+    ASSERT_EQ(list.rowCount(), 5);
+    for (int row = 0; row < 5; ++row) {
         for (int column = 0; column < 5; ++column) {
             EXPECT_EQ(list.getItemText(row, column + 1), rows[row][column]);
             EXPECT_EQ(list.data(list.index(row, column)).toString(), rows[row][column]);
         }
-        EXPECT_EQ(list.getChannelData(row), masks[row]);
+        // Every channel the file has, none beyond.
+        EXPECT_EQ(list.getChannelData(row), QBitArray(channels[row], true));
     }
     EXPECT_TRUE(list.getItemText(0, 0).isNull() && list.getItemText(0, 6).isNull());
 
@@ -63,14 +67,18 @@ TEST(CSourceFileListTest, RowsAreRenumberedAndTheSelectionOutlivesAReload) {
     table.setModel(&list);
     list.setTableView(&table);
     for (const QString name : {"a", "b", "c"}) {
-        list.addItem(QString::number(list.rowCount() + 1), name, "/f/" + name, 3, 1);
+        list.addItem(QString::number(list.rowCount() + 1), name, "/f/" + name, QBitArray(2, true),
+                     QBitArray(2));
     }
     QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
     list.deleteItem(1);
     EXPECT_EQ(changed.count(), 1); // the view sees the new number
     EXPECT_EQ(QStringList({list.getItemText(1, 1), list.getItemText(1, 2), list.getItemText(1, 3)}),
               QStringList({"2", "c", "/f/c"}));
-    list.insertItem("9", "x", "/f/x", 255, 7, 0);
+    QBitArray select(24);
+    select.setBit(23);
+    list.insertItem("9", "x", "/f/x", QBitArray(24, true), select, 0);
+    EXPECT_EQ(list.getSelectChannelData(0), select);
     for (int row = 0; row < 3; ++row) {
         EXPECT_EQ(list.data(list.index(row, 0)).toString(), QString::number(row + 1));
     }

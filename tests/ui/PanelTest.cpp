@@ -3,10 +3,13 @@
 // conversions through the progress window and its worker thread.
 
 #include "CAlert.h"
+#include "CBwfFile.h"
 #include "CBwfFileList.h"
+#include "CChannelGrid.h"
 #include "CMain.h"
 #include "CModalWatch.h"
 #include "CMonoToPolyPanel.h"
+#include "CPolyToMonoJob.h"
 #include "CPolyToMonoPanel.h"
 #include "CProgressWindow.h"
 #include "CSourceFileList.h"
@@ -15,10 +18,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBitArray>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -27,6 +33,7 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sys/stat.h>
 
 namespace {
@@ -39,6 +46,39 @@ void WriteWave(const fs::path& path, uint16_t channels, uint32_t frames) {
         .write(reinterpret_cast<const char*>(header.data()), std::streamsize(header.size()));
     fs::resize_file(path, header.size() + dataBytes);
 }
+
+QBitArray Bits(int size, std::initializer_list<int> channels) {
+    QBitArray bits(size);
+    for (int n : channels) {
+        bits.setBit(n - 1);
+    }
+    return bits;
+}
+QAbstractButton* Check(CChannelGrid* pGrid, int n) {
+    return qobject_cast<QAbstractButton*>(pGrid->GetCell(n));
+}
+// The ticks and the enabled states of the grid's boxes, bit n-1 for box n.
+QBitArray Checks(CChannelGrid* pGrid) {
+    QBitArray bits(pGrid->GetCellCount());
+    for (int n = 1; n <= bits.size(); ++n) {
+        bits.setBit(n - 1, Check(pGrid, n)->isChecked());
+    }
+    return bits;
+}
+QBitArray Enabled(CChannelGrid* pGrid) {
+    QBitArray bits(pGrid->GetCellCount());
+    for (int n = 1; n <= bits.size(); ++n) {
+        bits.setBit(n - 1, Check(pGrid, n)->isEnabled());
+    }
+    return bits;
+}
+
+class CQuietHost : public CJobHost {
+public:
+    void SetProgressText(const std::string&, const std::string&) override {}
+    bool AskOverwrite(const std::string&, const std::string&) override { return true; }
+    void ShowError(const std::string& message) override { ADD_FAILURE() << message; }
+};
 
 // Answers the next alert with the button named answer and keeps its text.
 class CAlertAnswer {
@@ -132,23 +172,15 @@ TEST_F(CPanelTest, PolyToMonoListsEditsAndConverts) {
     EXPECT_EQ(pSources->getItemText(1, 1), "2");
     EXPECT_TRUE(pConvert->isEnabled());
 
-    // A 4-channel row enables check boxes 1 to 4; unticking 2 leaves 1, 3, 4.
+    // A 4-channel row shows 4 ticked boxes; unticking 2 leaves 1, 3, 4.
+    CChannelGrid* pGrid = pPanel->getChannelGrid();
+    EXPECT_EQ(pGrid->GetCellCount(), 0); // no row selected
     const int a = pSources->getItemText(0, 2) == "a.wav" ? 0 : 1;
     SelectRows(pSourceTable, {a});
-    auto boxes = pPanel->findChildren<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
-    std::vector<QAbstractButton*> checks;
-    for (QAbstractButton* pButton : boxes) {
-        if (pButton->isCheckable()) {
-            checks.push_back(pButton);
-        }
-    }
-    ASSERT_EQ(checks.size(), 8u);
-    for (int tag = 0; tag < 8; ++tag) {
-        EXPECT_EQ(checks[tag]->isEnabled(), tag < 4) << tag;
-        EXPECT_EQ(checks[tag]->isChecked(), tag < 4) << tag;
-    }
-    checks[1]->click();
-    EXPECT_EQ(pSources->getSelectChannelData(a), 13);
+    EXPECT_EQ(Checks(pGrid), QBitArray(4, true));
+    EXPECT_EQ(Enabled(pGrid), QBitArray(4, true));
+    Check(pGrid, 2)->click();
+    EXPECT_EQ(pSources->getSelectChannelData(a), Bits(4, {1, 3, 4}));
 
     {
         CAlertAnswer alert("OK");
@@ -173,15 +205,18 @@ TEST_F(CPanelTest, PolyToMonoListsEditsAndConverts) {
     }
     EXPECT_EQ(fs::last_write_time(m_dir / "out/a/a_1.wav"), written);
 
-    // Removing the first row renumbers the second and clears the boxes.
+    // Removing the first row renumbers the second, which the table selects,
+    // and disables the boxes until a row is chosen; Clear leaves none.
     SelectRows(pSourceTable, {0});
     const QString second = pSources->getItemText(1, 2);
     pPanel->OnButtonSourceRemove();
     EXPECT_EQ(pSources->getItemText(0, 1), "1");
     EXPECT_EQ(pSources->getItemText(0, 2), second);
-    EXPECT_FALSE(checks[0]->isEnabled());
+    EXPECT_EQ(Enabled(pGrid) | Checks(pGrid), QBitArray(4));
+    EXPECT_FALSE(Child<QPushButton>(pPanel, "ChannelAll")->isEnabled());
     EXPECT_TRUE(pConvert->isEnabled());
     pPanel->OnButtonSourceClear();
+    EXPECT_EQ(pGrid->GetCellCount(), 0);
     EXPECT_FALSE(pConvert->isEnabled());
 }
 
@@ -201,7 +236,7 @@ TEST_F(CPanelTest, ListsSkipWhatIsNotARegularFileAndNoAlertWaitsForEver) {
     pMono->targetFileListEnumItem(Dir("in"));
     ASSERT_EQ(pMono->getTargetFileList()->getItemCount(), 1);
     SelectRows(pMono->findChild<QTableView*>(), {0});
-    EXPECT_EQ(pMono->getTargetFileChannelData(), 0x0001);
+    EXPECT_EQ(pMono->getTargetFileChannelData(), std::vector<int>{1});
 
     // An alert that no test answers fails the test instead of hanging it.
     EXPECT_NONFATAL_FAILURE(CAlert::Show(nullptr, "Nobody answers", QString()), "Nobody answers");
@@ -232,7 +267,7 @@ TEST_F(CPanelTest, CancelStopsARunAndTheNextRunStillStarts) {
     EXPECT_EQ(pMono->getTargetFileList()->getItemText(0, 1), "t");
     auto* pTakeTable = pMono->findChild<QTableView*>();
     SelectRows(pTakeTable, {0});
-    EXPECT_EQ(pMono->getTargetFileChannelData(), 0x0005); // upper case counts too
+    EXPECT_EQ(pMono->getTargetFileChannelData(), std::vector<int>({1, 3})); // upper case too
     EXPECT_TRUE(pMono->isChannelShown(3) && !pMono->isChannelShown(2));
     Child<QLineEdit>(pMono, "DestFolder")->setText(Dir("out"));
     pMono->OnButtonConvert();
@@ -244,7 +279,7 @@ TEST_F(CPanelTest, MonoToPolyChecksAndJobMessages) {
     CMonoToPolyPanel* pMono = m_main->getMonoToPolyPanel();
     auto* pConvert = Child<QPushButton>(pMono, "Convert");
     for (const char* name : {"T001_1.wav", "T001_2.wav", "T001_4.wav", "T002_1.WAV", "T001_9.wav",
-                             "T001_01.wav", "T001.wav", "T003_1.aif"}) {
+                             "T001_1025.wav", "T001_01.wav", "T001.wav", "T003_1.aif"}) {
         WriteWave(m_dir / "in" / name, 1, 10);
     }
     pMono->targetFileListEnumItem(Dir("in"));
@@ -259,7 +294,7 @@ TEST_F(CPanelTest, MonoToPolyChecksAndJobMessages) {
     auto* pTakeTable = pMono->findChild<QTableView*>();
     const int t001 = pTakes->getItemText(0, 1) == "T001" ? 0 : 1;
     SelectRows(pTakeTable, {t001});
-    EXPECT_EQ(pMono->getTargetFileChannelData(), 0x000B);
+    EXPECT_EQ(pMono->getTargetFileChannelData(), std::vector<int>({1, 2, 4, 9}));
     EXPECT_TRUE(pConvert->isEnabled());
     {
         CAlertAnswer alert("OK");
@@ -299,6 +334,117 @@ TEST_F(CPanelTest, TheSelectedFolderGoesToTheVisibleTab) {
     EXPECT_EQ(m_main->getMonoToPolyPanel()->getTargetFileList()->getItemCount(), 0);
     pTabs->setCurrentIndex(1); // the other tab catches up
     EXPECT_EQ(m_main->getMonoToPolyPanel()->getTargetFileList()->getItemCount(), 1);
+}
+
+// A 24- and a 64-channel source: a box per channel, a choice kept per row,
+// a grid that scrolls rather than grows the window, and the run's files
+// equal to those of the job run directly.
+TEST_F(CPanelTest, EveryChannelHasABoxAndTheRunWritesTheChosenOnes) {
+    Write("in/w24.wav", Wave(FmtBody(1, 24, 16, 48000), {}, Pattern(24 * 2 * 50, 24)));
+    Write("in/w64.wav", Wave(FmtBody(1, 64, 16, 48000), {}, Pattern(64 * 2 * 50, 64)));
+    m_main->show();
+    CPolyToMonoPanel* pPanel = m_main->getPolyToMonoPanel();
+    pPanel->bwfFileListEnumItem(Dir("in"));
+    pPanel->OnButtonSourceAll();
+    CSourceFileList* pSources = pPanel->getSourceFileList();
+    ASSERT_EQ(pSources->getItemCount(), 2);
+    const int r24 = pSources->getItemText(0, 2) == "w24.wav" ? 0 : 1;
+    QTableView* pSourceTable = pPanel->findChildren<QTableView*>()[1];
+    CChannelGrid* pGrid = pPanel->getChannelGrid();
+    auto* pAll = Child<QPushButton>(pPanel, "ChannelAll");
+    auto* pNone = Child<QPushButton>(pPanel, "ChannelNone");
+    EXPECT_FALSE(pAll->isEnabled() || pNone->isEnabled());
+
+    SelectRows(pSourceTable, {r24});
+    EXPECT_TRUE(pAll->isEnabled() && pNone->isEnabled());
+    EXPECT_EQ(Checks(pGrid), QBitArray(24, true));
+    EXPECT_EQ(Enabled(pGrid), QBitArray(24, true));
+    Check(pGrid, 3)->click();
+    QBitArray all24(24, true);
+    EXPECT_EQ(pSources->getSelectChannelData(r24), all24 ^ Bits(24, {3}));
+    Check(pGrid, 3)->click();
+    EXPECT_EQ(pSources->getSelectChannelData(r24), all24);
+    pNone->click();
+    EXPECT_EQ(Checks(pGrid), QBitArray(24));
+    EXPECT_EQ(pSources->getSelectChannelData(r24), QBitArray(24));
+    pAll->click();
+    EXPECT_EQ(pSources->getSelectChannelData(r24), all24);
+    pNone->click();
+    for (int n : {2, 9, 17, 24}) {
+        Check(pGrid, n)->click();
+    }
+
+    const QSize windowSize = m_main->size();
+    SelectRows(pSourceTable, {1 - r24});
+    QApplication::processEvents();
+    ASSERT_EQ(pGrid->GetCellCount(), 64);
+    EXPECT_EQ(Checks(pGrid), QBitArray(64, true));
+    Check(pGrid, 64)->click(); // scrolled out of sight, still there
+    EXPECT_EQ(m_main->size(), windowSize);
+    EXPECT_LE(pGrid->height(), pGrid->sizeHint().height());
+    EXPECT_GT(pGrid->verticalScrollBar()->maximum(), 0);
+    EXPECT_LE(pGrid->widget()->width(), pGrid->viewport()->width()); // never sideways
+    EXPECT_LE(pGrid->GetCell(64)->geometry().bottom(), pGrid->widget()->height());
+
+    SelectRows(pSourceTable, {r24});
+    EXPECT_EQ(Checks(pGrid), Bits(24, {2, 9, 17, 24}));
+    // A folder scan disables the boxes and keeps the stored choice.
+    pPanel->bwfFileListEnumItem(Dir("in"));
+    EXPECT_EQ(pGrid->GetCellCount(), 24);
+    EXPECT_EQ(Enabled(pGrid) | Checks(pGrid), QBitArray(24));
+    EXPECT_FALSE(pAll->isEnabled());
+    EXPECT_EQ(pSources->getSelectChannelData(r24), Bits(24, {2, 9, 17, 24}));
+
+    Child<QLineEdit>(pPanel, "DestFolder")->setText(Dir("out"));
+    pPanel->OnButtonConvert();
+    CPolyToMonoJob job;
+    fs::create_directories(PathOf("ref"));
+    job.m_strDestFolder = PathOf("ref");
+    job.m_arraySource = {{"w24.wav", PathOf("in/w24.wav"), {2, 9, 17, 24}},
+                         {"w64.wav", PathOf("in/w64.wav"), {}}};
+    for (int n = 1; n < 64; ++n) {
+        job.m_arraySource[1].arrayChannel.push_back(n);
+    }
+    CQuietHost host;
+    const std::atomic<bool> isCancel{false};
+    job.Run(host, isCancel);
+    for (const std::string take : {"w24", "w64"}) {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(PathOf("ref/" + take))) {
+            names.insert(entry.path().filename().string());
+        }
+        EXPECT_EQ(FileCount("out/" + take), names.size());
+        EXPECT_EQ(names.size(), take == "w24" ? 4u : 63u);
+        for (const std::string& name : names) {
+            EXPECT_TRUE(
+                SameBytes(Read("out/" + take + "/" + name), Read("ref/" + take + "/" + name)))
+                << name;
+        }
+    }
+    EXPECT_TRUE(fs::exists(m_dir / "out/w24/w24_17.wav"));
+}
+
+TEST_F(CPanelTest, ATakeOf24MonosShowsAnIndicatorPerChannel) {
+    for (int n = 1; n <= 24; ++n) {
+        if (n != 5) {
+            WriteWave(m_dir / "in" / ("t_" + std::to_string(n) + ".wav"), 1, 10);
+        }
+    }
+    CMonoToPolyPanel* pMono = m_main->getMonoToPolyPanel();
+    pMono->targetFileListEnumItem(Dir("in"));
+    EXPECT_EQ(pMono->getChannelGrid()->GetCellCount(), 0);
+    SelectRows(pMono->findChild<QTableView*>(), {0});
+    EXPECT_EQ(pMono->getChannelGrid()->GetCellCount(), 24);
+    EXPECT_EQ(pMono->getTargetFileChannelData().size(), 23u);
+    EXPECT_TRUE(pMono->isChannelShown(24) && !pMono->isChannelShown(5));
+    Child<QLineEdit>(pMono, "DestFolder")->setText(Dir("out"));
+    pMono->OnButtonConvert();
+    CBwfFile poly;
+    ASSERT_TRUE(poly.OpenFile((m_dir / "out/t.wav").c_str(), true));
+    uint16_t channels = 0, bits = 0;
+    uint32_t rate = 0;
+    ASSERT_TRUE(poly.GetFormat(channels, bits, rate));
+    EXPECT_EQ(channels, 24);
 }
 
 } // namespace

@@ -1,0 +1,159 @@
+// Sources and takes of more channels than a recorder of eight has: channel
+// lists of any length, silent gaps, the frame limit and the take names.
+
+#include "CJobFiles.h"
+#include "CTakeScanner.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+// Channel n (1-based) of interleaved samples, filled with zeros to a
+// multiple of 2048 bytes as a "data" chunk holds it.
+Bytes ChannelOf(const Bytes& samples, uint32_t channels, uint32_t width, uint32_t n) {
+    Bytes channel;
+    for (std::size_t at = (n - 1) * width; at < samples.size(); at += channels * width) {
+        channel.insert(channel.end(), samples.begin() + at, samples.begin() + at + width);
+    }
+    channel.resize((channel.size() + 2047) / 2048 * 2048);
+    return channel;
+}
+
+std::string Mono(const std::string& take, int n) {
+    return "out/" + take + "/" + take + "_" + std::to_string(n) + ".wav";
+}
+
+} // namespace
+
+TEST_F(CJobTest, SourcesOfManyChannelsAreSplitWholeOrByList) {
+    const std::vector<int> listed = {33, 17, 18, 19, 20, 21, 22, 23, 24}; // "-c 17-24,33"
+    // channels, bits, the list (empty: every channel), the channels written
+    const std::tuple<uint32_t, uint16_t, std::vector<int>, std::vector<int>> cases[] = {
+        {17, 16, {}, Range(1, 17)},
+        {24, 24, {}, Range(1, 24)},
+        {64, 32, {}, Range(1, 64)},
+        {17, 16, listed, {17}},
+        {40, 24, listed, {17, 18, 19, 20, 21, 22, 23, 24, 33}},
+        // More than one pass takes: every file is still written.
+        {150, 16, {}, Range(1, 150)},
+    };
+    for (const auto& [channels, bits, list, written] : cases) {
+        SCOPED_TRACE(std::to_string(channels) + " channels, " + std::to_string(list.size()));
+        ClearOut();
+        const uint32_t width = bits / 8;
+        const Bytes samples = Pattern(channels * width * 333, channels);
+        Write("T.wav", Wave(FmtBody(1, uint16_t(channels), bits, 48000), {}, samples));
+        CTestHost host;
+        ASSERT_EQ(Split(host, {{"T.wav", list.empty() ? Range(1, 1024) : list}}), JOBRESULT_DONE);
+        EXPECT_EQ(FileCount("out/T"), written.size());
+        std::vector<std::string> progress = {"T"};
+        for (int n : written) {
+            progress.push_back("T\tChannel " + std::to_string(n));
+        }
+        progress.push_back("T\tFinish !");
+        EXPECT_EQ(host.m_arrayProgress, progress);
+        for (int n : written) {
+            ASSERT_EQ(Body(Read(Mono("T", n)), "data"), ChannelOf(samples, channels, width, n))
+                << "channel " << n;
+        }
+    }
+}
+
+TEST_F(CJobTest, TheOverwriteQuestionListsFilesInChannelOrder) {
+    Write("T.wav", Wave(FmtBody(1, 24, 16, 48000), {}, Pattern(24 * 2 * 100, 1)));
+    for (int n : {17, 9, 10}) {
+        Write(Mono("T", n), Pattern(10, 2));
+    }
+    CTestHost decline(false);
+    EXPECT_EQ(Split(decline, {{"T.wav", Range(1, 24)}}), JOBRESULT_DECLINED);
+    EXPECT_EQ(decline.m_arrayQuestion,
+              std::vector<std::string>{PathOf(Mono("T", 9)) + "\r" + PathOf(Mono("T", 10)) + "\r" +
+                                       PathOf(Mono("T", 17)) + "\r"});
+    EXPECT_EQ(FileCount("out/T"), 3u);
+}
+
+TEST_F(CJobTest, ATakeOfManyMonosIsMergedWithSilenceInItsGaps) {
+    // The monos present, bits, and the poly file's channel count.
+    const std::tuple<std::vector<int>, uint16_t> cases[] = {
+        {Range(1, 24), 24},
+        {{1, 2, 20}, 16},
+        {{1, 1024}, 32}, // frames of 4096 bytes, the most a merge takes
+    };
+    for (const auto& [present, bits] : cases) {
+        const uint32_t channels = uint32_t(present.back()), width = bits / 8, frames = 700;
+        SCOPED_TRACE(channels);
+        fs::remove_all(PathOf("in"));
+        ClearOut();
+        std::vector<Bytes> data(channels, Bytes(frames * width));
+        for (int n : present) {
+            data[n - 1] = Pattern(frames * width, unsigned(n));
+            Write("in/T_" + std::to_string(n) + ".wav",
+                  Wave(FmtBody(1, 1, bits, 48000), {}, data[n - 1]));
+        }
+        CTestHost host;
+        ASSERT_EQ(Merge(host, "in", "T", present, 1), JOBRESULT_DONE);
+        const Bytes poly = Read("out/T.wav");
+        EXPECT_EQ(Body(poly, "fmt"), FmtBody(1, uint16_t(channels), bits, 48000));
+        Bytes expected;
+        for (uint32_t f = 0; f < frames; ++f) {
+            for (const Bytes& channel : data) {
+                expected.insert(expected.end(), channel.begin() + f * width,
+                                channel.begin() + (f + 1) * width);
+            }
+        }
+        expected.resize((expected.size() + 2047) / 2048 * 2048);
+        EXPECT_TRUE(SameBytes(Body(poly, "data"), expected));
+    }
+}
+
+TEST_F(CJobTest, MergeRefusesChannelNumbersAndFramesItCannotHold) {
+    Write("in/T_1.wav", Wave(FmtBody(3, 1, 64, 48000), {}, Pattern(800, 1)));
+    Write("in/T_1024.wav", Wave(FmtBody(3, 1, 64, 48000), {}, Pattern(800, 2)));
+    Write("in/T_64.wav", Wave(FmtBody(3, 1, 64, 48000), {}, Pattern(800, 3)));
+    // channels, what the refusal says
+    const std::pair<std::vector<int>, std::string> cases[] = {
+        {{1, 1024}, "1024 channels of them cannot be merged"}, // 8192-byte frames
+        {{1, 1025}, "cannot have a channel 1025"},
+        {{0, 1}, "cannot have a channel 0"},
+    };
+    for (const auto& [channels, message] : cases) {
+        SCOPED_TRACE(message);
+        CTestHost host;
+        EXPECT_EQ(Merge(host, "in", "T", channels), JOBRESULT_FAILED);
+        ASSERT_EQ(host.m_arrayError.size(), 1u);
+        EXPECT_NE(host.m_arrayError[0].find(message), std::string::npos) << host.m_arrayError[0];
+        EXPECT_EQ(FileCount("out"), 0u);
+    }
+    CTestHost host; // 64 channels of 8 bytes fit
+    EXPECT_EQ(Merge(host, "in", "T", {1, 64}), JOBRESULT_DONE);
+}
+
+TEST(CTakeScannerTest, ChannelNumbersRunFrom1To1024) {
+    const std::pair<const char*, const char*> names[] = {
+        {"T_1.wav", "T"},   {"T_9.WAV", "T"},   {"A_B_1024.wav", "A_B"},
+        {"T_12x.wav", "T"}, {"T_1025.wav", ""}, {"T_10240.wav", ""},
+        {"T_0.wav", ""},    {"T_01.wav", ""},   {"T_99999999999999.wav", ""},
+        {"T_5.Wav", ""},    {"T.wav", ""},      {"T_.wav", ""},
+    };
+    for (const auto& [name, take] : names) {
+        EXPECT_EQ(CTakeScanner::TakeNameOf(name), take) << name;
+    }
+    EXPECT_EQ(CTakeScanner::ChannelOf("T_1024.WAV", "T"), 1024);
+    EXPECT_EQ(CTakeScanner::ChannelOf("T_12x.wav", "T"), 0); // takes T, names no channel
+    EXPECT_EQ(CTakeScanner::ChannelOf("T_1_2.wav", "T"), 0);
+    EXPECT_EQ(CTakeScanner::ChannelOf("T_1_2.wav", "T_1"), 2);
+}
+
+TEST_F(CTempFolderTest, ChannelsAreTheRegularMonosOfTheTake) {
+    for (const char* name : {"T_12.wav", "T_1024.WAV", "T_7.wav", "T_7.WAV", "T_1025.wav",
+                             "T_3x.wav", "U_2.wav", "T_2.txt"}) {
+        Write(std::string("in/") + name, Bytes(4));
+    }
+    ASSERT_EQ(mkfifo(PathOf("in/T_5.wav").c_str(), 0600), 0);
+    fs::create_directory(PathOf("in/T_6.wav"));
+    const std::string in = PathOf("in");
+    EXPECT_EQ(CTakeScanner::Channels(in, "T"), (std::vector<int>{7, 12, 1024}));
+    EXPECT_EQ(CTakeScanner::MonoPaths(in, "T"),
+              (std::vector<std::string>{in + "/T_7.wav", in + "/T_12.wav", in + "/T_1024.WAV"}));
+    EXPECT_TRUE(CTakeScanner::Channels(PathOf("missing"), "T").empty());
+}
