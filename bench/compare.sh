@@ -1,28 +1,46 @@
 #!/usr/bin/env bash
-# Times kestrawave's conversions against the copy limit, ffmpeg and sox on one
-# poly take of 8 channels, 24 bits, 48 kHz, made with sox (932 s, about 1 GiB,
-# unless --minutes says otherwise):
-#   bench/compare.sh [--minutes M] [--reps N]
+# Times kestrawave's conversions against the copy of the file, ffmpeg and sox:
+#   bench/compare.sh [--minutes M] [--large-minutes M] [--reps N] [--no-install]
+#                    [--cli PATH]
+# Takes (random 24-bit samples written straight from /dev/urandom):
+#   1 GiB: 8 channels, 48 kHz, RIFF, 932 s unless --minutes says otherwise;
+#   large: 16 channels, 96 kHz, always RF64, 1398 s (about 6 GiB, past 4 GiB)
+#          unless --large-minutes says otherwise; skipped, with a word, when
+#          the folder has less than 4 times its size free (the take, the monos
+#          every merge reads, one run's outputs and room for the tools' own);
+#   memory: 64 channels, 48 kHz, 8 s, split and merged once for peak memory.
 # Each program runs N times (default 5), in turns, on a warm page cache and
-# after a sync; the table gives medians, their ratios to the copy and to ffmpeg
-# and sox, and the peak memory of kestrawave's runs. Installs ffmpeg, sox and time when missing,
-# builds build-bench/ (Release), and works in a temporary folder under TMPDIR
-# (default /tmp) that needs about four times the take's size free.
+# after a sync; the tables give medians, ratios to the copy, nanoseconds per
+# sample byte and peak memory, then the goals. ffmpeg or sox runs that fail, or
+# that write fewer samples than the take holds (or a RIFF header past 4 GiB),
+# are shown as "cannot" with the reason. Installs ffmpeg, sox and time when
+# missing (--no-install: does not; a missing tool "cannot"), builds
+# build-bench/ (Release) unless --cli names a kestrawave-cli to time, and
+# works in a temporary folder under TMPDIR (default /tmp).
+# The timed programs are called through the table "run", which shellcheck
+# cannot follow.
+# shellcheck disable=SC2317
 set -euo pipefail
 export LC_ALL=C
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
-    echo "usage: bench/compare.sh [--minutes M] [--reps N]" >&2
+    echo "usage: bench/compare.sh [--minutes M] [--large-minutes M] [--reps N] [--no-install]" \
+        "[--cli PATH]" >&2
     exit 2
 }
-seconds=932 # 8 channels × 3 bytes × 48000 Hz × 932 s ≈ 1 GiB
+to_seconds() { awk -v m="$1" 'BEGIN { s = int(m * 60); if (s < 1) exit 1; print s }'; }
+seconds=932        # 8 channels × 3 bytes × 48000 Hz × 932 s ≈ 1 GiB
+large_seconds=1398 # 16 channels × 3 bytes × 96000 Hz × 1398 s ≈ 6 GiB
 reps=5
+install=1
+cli=""
 while [ $# -gt 0 ]; do
     case "$1" in
-    --minutes)
+    --minutes | --large-minutes)
         [ $# -ge 2 ] || usage
-        seconds=$(awk -v m="$2" 'BEGIN { s = int(m * 60); if (s < 1) exit 1; print s }') || usage
+        value=$(to_seconds "$2") || usage
+        if [ "$1" = --minutes ]; then seconds=$value; else large_seconds=$value; fi
         shift 2
         ;;
     --reps)
@@ -30,18 +48,25 @@ while [ $# -gt 0 ]; do
         reps=$2
         shift 2
         ;;
+    --no-install)
+        install=0
+        shift
+        ;;
+    --cli)
+        [[ $# -ge 2 && -x "$2" ]] || usage
+        cli=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+        shift 2
+        ;;
     *) usage ;;
     esac
 done
-channels=8
-bytes=$((channels * 3 * 48000 * seconds))
 
 missing=()
 for package in ffmpeg sox time; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
     [ "$status" = "install ok installed" ] || missing+=("$package")
 done
-if [ ${#missing[@]} -ne 0 ]; then
+if [ ${#missing[@]} -ne 0 ] && [ $install -eq 1 ]; then
     sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "compare: installing ${missing[*]}"
@@ -49,59 +74,91 @@ if [ ${#missing[@]} -ne 0 ]; then
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-bash "$root/scripts/deps.sh" build
-
-build="$root/build-bench"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRAWAVE_TESTS=OFF >/dev/null
-ninja -C "$build" kestrawave-cli >/dev/null
-cli="$build/bin/kestrawave-cli"
+if [ ! -x /usr/bin/time ]; then
+    echo "compare: /usr/bin/time (package time) is needed for the peak memory" >&2
+    exit 1
+fi
+if [ -z "$cli" ]; then
+    bash "$root/scripts/deps.sh" build
+    build="$root/build-bench"
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRAWAVE_TESTS=OFF \
+        >/dev/null
+    ninja -C "$build" kestrawave-cli >/dev/null
+    cli="$build/bin/kestrawave-cli"
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrawave-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-free=$(df --output=avail -B1 "$work" | tail -n 1)
-if [ "$free" -lt $((4 * bytes)) ]; then
-    echo "compare: $work has $((free >> 20)) MiB free; $((4 * bytes >> 20)) MiB are needed" >&2
-    exit 1
-fi
-
-take="$work/take.wav"
 out="$work/out"
-echo "compare: making a ${seconds} s take of $channels channels, 24 bits, 48 kHz with sox"
-sox -n -r 48000 -c $channels -b 24 "$take" synth "$seconds" whitenoise vol 0.5
 
-# The mono files that every merge reads, and a check that ours come back whole:
-# a fast conversion that loses samples would be no result.
-mkdir "$work/monos" "$out"
-"$cli" split -o "$work/monos" "$take" 2>/dev/null
-monos=()
-for ((n = 1; n <= channels; n++)); do
-    monos+=("$work/monos/take/take_$n.wav")
-done
-"$cli" merge -o "$out" "$work/monos/take" 2>/dev/null
+# PATH FORM CHANNELS RATE SECONDS: a poly take of random 24-bit samples with
+# an extensible "fmt " (no speaker mask); FORM RF64 gives the RF64 header and
+# "ds64" whatever the size. sox would take minutes for the large take.
+make_take() {
+    local frames=$(($4 * $5))
+    perl -e '
+        my ($form, $channels, $rate, $frames) = @ARGV;
+        my $align = $channels * 3;
+        my $data = $frames * $align;
+        my $fmt = "fmt " . pack("V", 40) .
+            pack("vvVVvv", 0xFFFE, $channels, $rate, $rate * $align, $align, 24) .
+            pack("vvVv", 22, 24, 0, 1) .
+            pack("C14", 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71);
+        binmode STDOUT;
+        if ($form eq "RF64") {
+            my $size = 12 + 36 + length($fmt) + 8 + $data;
+            print "RF64", pack("V", 0xFFFFFFFF), "WAVE", "ds64",
+                pack("VQ<Q<Q<V", 28, $size - 8, $data, $frames, 0),
+                $fmt, "data", pack("V", 0xFFFFFFFF);
+        } else {
+            my $size = 12 + length($fmt) + 8 + $data;
+            die "a RIFF take must stay under 4 GiB\n" if $size - 8 > 0xFFFFFFFF;
+            print "RIFF", pack("V", $size - 8), "WAVE", $fmt, "data", pack("V", $data);
+        }' "$2" "$3" "$4" "$frames" >"$1"
+    head -c $((frames * $3 * 3)) /dev/urandom >>"$1"
+}
+
+# The position of the first sample byte and the size of the samples, from
+# info's text (RF64: the "ds64" size).
 samples() {
     "$cli" info "$1" | awk '$1 == "data" { print $2 + 8, $3; exit }'
 }
-read -r start size <<<"$(samples "$take")"
-read -r merged_start _ <<<"$(samples "$out/take.wav")"
-if ! cmp -s -n "$size" -i "$start:$merged_start" "$take" "$out/take.wav"; then
-    echo "compare: the merged take's samples differ from the original's" >&2
-    exit 1
-fi
+
+# Says which step of ours failed, with its messages, and returns false.
+step() {
+    local what=$1
+    shift
+    if ! "$@" 2>"$work/stderr"; then
+        echo "compare: $what failed:" >&2
+        sed 's/^/    /' "$work/stderr" | head -n 20 >&2
+        return 1
+    fi
+}
+
+# Each program is timed with its peak memory (KiB, one line per process).
+measure() { /usr/bin/time -f %M -a -o "$work/rss.$key" "$@"; }
 
 copy_take() { cat "$take" >"$out/copy.wav"; }
+split_once() { measure "$cli" split -o "$out" "$take"; }
+merge_monos() { measure "$cli" merge -o "$out" "$work/monos/take"; }
 ffmpeg_split() {
-    local labels="" maps=() n
+    local layout labels="" maps=() n
+    case $channels in
+    8) layout=7.1 ;;
+    16) layout=hexadecagonal ;;
+    *) return 1 ;;
+    esac
     for ((n = 1; n <= channels; n++)); do
         labels+="[c$n]"
         maps+=(-map "[c$n]" -c:a pcm_s24le "$out/take_$n.wav")
     done
-    ffmpeg -nostdin -v error -i "$take" -filter_complex "channelsplit=channel_layout=7.1$labels" \
-        "${maps[@]}"
+    measure ffmpeg -nostdin -v error -i "$take" \
+        -filter_complex "channelsplit=channel_layout=$layout$labels" "${maps[@]}"
 }
 sox_split() {
     local n
     for ((n = 1; n <= channels; n++)); do
-        sox "$take" "$out/take_$n.wav" remix $n || return
+        measure sox "$take" "$out/take_$n.wav" remix "$n" || return
     done
 }
 ffmpeg_merge() {
@@ -109,91 +166,267 @@ ffmpeg_merge() {
     for mono in "${monos[@]}"; do
         inputs+=(-i "$mono")
     done
-    ffmpeg -nostdin -v error "${inputs[@]}" -filter_complex "amerge=inputs=$channels" \
-        -c:a pcm_s24le "$out/take.wav"
+    measure ffmpeg -nostdin -v error "${inputs[@]}" -filter_complex "amerge=inputs=$channels" \
+        -c:a pcm_s24le -rf64 auto "$out/take.wav"
 }
-sox_merge() { sox -M "${monos[@]}" "$out/take.wav"; }
-# Ours run under /usr/bin/time for their peak memory (KiB, one line a run).
-ours() {
-    local name=$1
-    shift
-    /usr/bin/time -f %M -a -o "$work/rss.$name" "$@"
-}
-split_once() { ours split "$cli" split -o "$out" "$take"; }
-merge_monos() { ours merge "$cli" merge -o "$out" "$work/monos/take"; }
+sox_merge() { measure sox -M "${monos[@]}" "$out/take.wav"; }
 
-names=(copy split ffsplit soxsplit merge ffmerge soxmerge)
+# Why another program's output cannot stand for the job ("" when it can).
+split_short() {
+    local n size
+    for ((n = 1; n <= channels; n++)); do
+        size=$(stat -c %s "$out/take_$n.wav" 2>/dev/null || echo 0)
+        if [ "$size" -lt $((bytes / channels)) ]; then
+            echo "wrote $size bytes for channel $n, fewer than its $((bytes / channels)) sample bytes"
+            return
+        fi
+    done
+}
+merge_short() {
+    local size
+    size=$(stat -c %s "$out/take.wav" 2>/dev/null || echo 0)
+    if [ "$size" -lt "$bytes" ]; then
+        echo "wrote $size bytes, fewer than the $bytes sample bytes"
+    elif [ "$size" -gt 4294967303 ] && [ "$(head -c 4 "$out/take.wav")" = RIFF ]; then
+        echo "writes a RIFF header for a file past 4 GiB"
+    fi
+}
+
+names=(copy split window ffsplit soxsplit merge ffmerge soxmerge)
 declare -A run=(
-    [copy]=copy_take [split]=split_once [ffsplit]=ffmpeg_split
-    [soxsplit]=sox_split [merge]=merge_monos [ffmerge]=ffmpeg_merge [soxmerge]=sox_merge
+    [copy]=copy_take [split]=split_once [ffsplit]=ffmpeg_split [soxsplit]=sox_split
+    [merge]=merge_monos [ffmerge]=ffmpeg_merge [soxmerge]=sox_merge
 )
+declare -A tool=([ffsplit]=ffmpeg [soxsplit]=sox [ffmerge]=ffmpeg [soxmerge]=sox)
+declare -A short=([ffsplit]=split_short [soxsplit]=split_short [ffmerge]=merge_short
+    [soxmerge]=merge_short)
+declare -A median range cannot peak_kib take_bytes take_line
 declare -A label=(
     [copy]="cat take.wav > copy.wav"
     [split]="kestrawave-cli split (one pass)"
+    [window]="window's Poly to Mono job"
     [ffsplit]="ffmpeg channelsplit"
-    [soxsplit]="sox remix (8 runs)"
+    [soxsplit]="sox remix (one run a channel)"
     [merge]="kestrawave-cli merge"
     [ffmerge]="ffmpeg amerge"
     [soxmerge]="sox -M"
 )
 
-echo "compare: warming the page cache"
-cat "$take" "${monos[@]}" >/dev/null
-for ((rep = 1; rep <= reps; rep++)); do
-    echo "compare: round $rep of $reps"
-    for name in "${names[@]}"; do
-        rm -rf "$out"
-        mkdir "$out"
-        # Each run starts with no dirty pages, so none pays for another's writeback.
-        sync
-        started=$EPOCHREALTIME
-        if ! "${run[$name]}" 2>"$work/stderr"; then
-            cat "$work/stderr" >&2
-            echo "compare: ${label[$name]} failed" >&2
-            exit 1
-        fi
-        awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }' \
-            >>"$work/times.$name"
+# NAME FORM CHANNELS RATE SECONDS: makes the take, checks that our split and
+# merge give its samples back, then times every program REPS times in turns.
+# False, with the failing step named, when one of ours fails.
+bench_take() {
+    local name=$1 form=$2 rate=$4 seconds=$5 n rep program started reason failed
+    channels=$3
+    bytes=$((channels * 3 * rate * seconds))
+    take="$work/take.wav"
+    take_bytes[$name]=$bytes
+    take_line[$name]=$(printf '%d channels, 24 bits, %d kHz, %s, %d s, %.1f MiB of samples' \
+        "$channels" $((rate / 1000)) "$form" "$seconds" "$(awk -v b=$bytes 'BEGIN { print b / 1048576 }')")
+    echo "compare: making the $name take: ${take_line[$name]}"
+    step "$name take: making it" make_take "$take" "$form" "$channels" "$rate" "$seconds" || return
+
+    # The mono files that every merge reads, and a check that ours come back
+    # whole: a fast conversion that loses samples would be no result.
+    mkdir -p "$work/monos" "$out"
+    step "$name take: kestrawave-cli split (making the monos)" \
+        "$cli" split -y -o "$work/monos" "$take" || return
+    monos=()
+    for ((n = 1; n <= channels; n++)); do
+        monos+=("$work/monos/take/take_$n.wav")
     done
-done
-rm -rf "$out"
+    step "$name take: kestrawave-cli merge (of the monos)" \
+        "$cli" merge -y -o "$out" "$work/monos/take" || return
+    local start size merged_start
+    read -r start size <<<"$(samples "$take")"
+    read -r merged_start _ <<<"$(samples "$out/take.wav" || true)"
+    if [ "$size" != "$bytes" ] || [ -z "$merged_start" ] ||
+        ! cmp -s -n "$size" -i "$start:$merged_start" "$take" "$out/take.wav"; then
+        echo "compare: $name take: the merged samples differ from the take's" \
+            "(info gives $size sample bytes at $start, $bytes written)" >&2
+        return 1
+    fi
+    for program in "${!tool[@]}"; do
+        command -v "${tool[$program]}" >/dev/null || cannot[$name.$program]="not installed"
+    done
+    [ "$channels" = 8 ] || [ "$channels" = 16 ] ||
+        cannot[$name.ffsplit]="no channelsplit layout for $channels channels here"
 
-declare -A median range
-for name in "${names[@]}"; do
-    read -r "median[$name]" "range[$name]" < <(sort -g "$work/times.$name" | awk '{ t[NR] = $1 }
-        END { printf "%s %.2f-%.2f\n", NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2,
-              t[1], t[NR] }')
-done
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-peak() { [ -f "$work/rss.$1" ] && sort -n "$work/rss.$1" | tail -n 1 || echo 0; }
-
-echo
-printf 'take: %d channels, 24 bits, 48 kHz, %d s, %.1f MiB of samples; median of %d runs\n' \
-    $channels "$seconds" "$(awk -v b=$bytes 'BEGIN { print b / 1048576 }')" "$reps"
-printf '%-6s %-32s %9s %11s %7s %9s %6s %9s\n' task program "median s" "range s" "x copy" \
-    "x ffmpeg" "x sox" "peak RSS"
-for name in "${names[@]}"; do
-    case $name in
-    copy) task=copy ff="" sx="" ;;
-    split | ffsplit | soxsplit) task=split ff=ffsplit sx=soxsplit ;;
-    *) task=merge ff=ffmerge sx=soxmerge ;;
-    esac
-    rss=""
-    [ -f "$work/rss.$name" ] && rss="$(awk -v k="$(peak "$name")" 'BEGIN { printf "%.1f MiB", k / 1024 }')"
-    printf '%-6s %-32s %9.3f %11s %7s %9s %6s %9s\n' $task "${label[$name]}" "${median[$name]}" \
-        "${range[$name]}" "$(ratio "${median[$name]}" "${median[copy]}")" \
-        "${ff:+$(ratio "${median[$name]}" "${median[$ff]}")}" \
-        "${sx:+$(ratio "${median[$name]}" "${median[$sx]}")}" "$rss"
-done
-
-echo
-echo "targets:"
-check() {
-    printf '  %-58s %s\n' "$1" "$(awk "BEGIN { print ($2) ? \"met\" : \"MISSED\" }")"
+    echo "compare: $name take: warming the page cache"
+    cat "$take" "${monos[@]}" >/dev/null
+    for ((rep = 1; rep <= reps; rep++)); do
+        echo "compare: $name take: round $rep of $reps"
+        for program in "${names[@]}"; do
+            key=$name.$program
+            if [ "$program" = window ] || [ -n "${cannot[$key]:-}" ]; then
+                continue
+            fi
+            rm -rf "$out"
+            mkdir "$out"
+            # Each run starts with no dirty pages, so none pays for another's writeback.
+            sync
+            started=$EPOCHREALTIME
+            failed=0
+            "${run[$program]}" 2>"$work/stderr" || failed=$?
+            if [ $failed -ne 0 ]; then
+                if [ -z "${tool[$program]:-}" ]; then
+                    echo "compare: $name take: ${label[$program]} failed:" >&2
+                    sed 's/^/    /' "$work/stderr" | head -n 20 >&2
+                    return 1
+                fi
+                cannot[$key]="failed ($failed): $(grep -v '^Command exited' "$work/stderr" |
+                    grep -m 1 . || true)"
+                continue
+            fi
+            awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }' \
+                >>"$work/times.$key"
+            if [ -n "${short[$program]:-}" ] && reason=$("${short[$program]}") && [ -n "$reason" ]; then
+                cannot[$key]=$reason
+            fi
+        done
+    done
+    rm -rf "$out" "$work/monos" "$take"
+    for program in "${names[@]}"; do
+        key=$name.$program
+        if [ -f "$work/times.$key" ] && [ -z "${cannot[$key]:-}" ]; then
+            read -r "median[$key]" "range[$key]" < <(sort -g "$work/times.$key" | awk '{ t[NR] = $1 }
+                END { printf "%s %.2f-%.2f\n", NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2,
+                      t[1], t[NR] }')
+        fi
+        [ -f "$work/rss.$key" ] && peak_kib[$key]=$(sort -n "$work/rss.$key" | tail -n 1)
+    done
+    return 0
 }
-m() { echo "${median[$1]}"; }
-check "split <= 1.5 x copy" "$(m split) <= 1.5 * $(m copy)"
-check "merge <= 1.5 x copy" "$(m merge) <= 1.5 * $(m copy)"
-check "split faster than ffmpeg and sox" "$(m split) < $(m ffsplit) && $(m split) < $(m soxsplit)"
-check "merge faster than ffmpeg and sox" "$(m merge) < $(m ffmerge) && $(m merge) < $(m soxmerge)"
-check "peak RSS of split and merge < 16 MiB" "$(peak split) < 16384 && $(peak merge) < 16384"
+
+# Free bytes in the work folder against FACTOR times BYTES; says so when short.
+has_room() {
+    local free
+    free=$(df --output=avail -B1 "$work" | tail -n 1)
+    if [ "$free" -lt $(($1 * $2)) ]; then
+        echo "compare: $work has $((free >> 20)) MiB free; the $3 take needs $(($1 * $2 >> 20)) MiB"
+        return 1
+    fi
+}
+
+status=0
+small_bytes=$((8 * 3 * 48000 * seconds))
+has_room 4 $small_bytes "1 GiB" >&2 || exit 1
+bench_take 1g RIFF 8 48000 "$seconds" || exit 1
+large="not run"
+large_bytes=$((16 * 3 * 96000 * large_seconds))
+if ! has_room 4 $large_bytes large; then
+    large="skipped: not enough free space"
+elif bench_take 6g RF64 16 96000 "$large_seconds"; then
+    large=""
+else
+    large="failed (see above)"
+    status=1
+fi
+# Peak memory only: one split and one merge of a 64-channel take.
+echo "compare: 64-channel take for the peak memory"
+channels=64
+bytes=$((64 * 3 * 48000 * 8))
+take="$work/take.wav"
+make_take "$take" RIFF 64 48000 8
+mkdir -p "$work/monos" "$out"
+key=64ch.split
+step "64-channel take: kestrawave-cli split" measure "$cli" split -o "$work/monos" "$take" ||
+    status=1
+key=64ch.merge
+step "64-channel take: kestrawave-cli merge" measure "$cli" merge -o "$out" "$work/monos/take" ||
+    status=1
+for key in 64ch.split 64ch.merge; do
+    [ -f "$work/rss.$key" ] && peak_kib[$key]=$(sort -n "$work/rss.$key" | tail -n 1)
+done
+rm -rf "$out" "$work/monos" "$take"
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+mib() { awk -v k="${1:-}" 'BEGIN { if (k != "") printf "%.1f MiB", k / 1024 }'; }
+ns_per_byte() { awk -v s="$1" -v b="$2" 'BEGIN { printf "%.3f", s * 1e9 / b }'; }
+table() {
+    local name=$1 program key task
+    echo
+    printf '%s take: %s; median of %d runs\n' "$name" "${take_line[$name]}" "$reps"
+    printf '%-6s %-32s %9s %11s %7s %8s %10s\n' task program "median s" "range s" "x copy" \
+        "ns/byte" "peak RSS"
+    for program in "${names[@]}"; do
+        key=$name.$program
+        case $program in
+        copy) task="copy" ;;
+        split | window | ffsplit | soxsplit) task="split" ;;
+        *) task="merge" ;;
+        esac
+        if [ "$program" = window ]; then
+            printf '%-6s %-32s %s\n' $task "${label[$program]}" \
+                "the one-pass split above (same core, not timed twice)"
+        elif [ -n "${cannot[$key]:-}" ]; then
+            printf '%-6s %-32s cannot: %s\n' $task "${label[$program]}" "${cannot[$key]}"
+        elif [ -n "${median[$key]:-}" ]; then
+            printf '%-6s %-32s %9.3f %11s %7s %8s %10s\n' $task "${label[$program]}" \
+                "${median[$key]}" "${range[$key]}" "$(ratio "${median[$key]}" "${median[$name.copy]}")" \
+                "$(ns_per_byte "${median[$key]}" "${take_bytes[$name]}")" "$(mib "${peak_kib[$key]:-}")"
+        fi
+    done
+}
+table 1g
+if [ -z "$large" ]; then
+    table 6g
+else
+    printf '\n6g take: %s\n' "$large"
+fi
+
+echo
+echo "nanoseconds per sample byte, 1 GiB take and large take:"
+printf '  %-32s %8s %8s %7s\n' program 1g 6g 6g/1g
+for program in copy split merge; do
+    one=$(ns_per_byte "${median[1g.$program]}" "${take_bytes[1g]}")
+    if [ -n "${median[6g.$program]:-}" ]; then
+        six=$(ns_per_byte "${median[6g.$program]}" "${take_bytes[6g]}")
+        printf '  %-32s %8s %8s %7s\n' "${label[$program]}" "$one" "$six" "$(ratio "$six" "$one")"
+    else
+        printf '  %-32s %8s %8s\n' "${label[$program]}" "$one" "-"
+    fi
+done
+echo
+echo "peak memory, 64 channels, 48 kHz, 8 s: split $(mib "${peak_kib[64ch.split]:-}"), merge $(mib "${peak_kib[64ch.merge]:-}")"
+
+echo
+echo "goals:"
+check() {
+    local verdict
+    if [ -z "$2" ]; then
+        verdict="not measured"
+    else
+        verdict=$(awk "BEGIN { print ($2) ? \"met\" : \"MISSED\" }")
+    fi
+    printf '  %-64s %s\n' "$1" "$verdict"
+}
+# The expression when every named figure is there, else nothing.
+when() {
+    local expression=$1 value
+    shift
+    for value in "$@"; do
+        [ -n "$value" ] || return 0
+    done
+    echo "$expression"
+}
+m() { echo "${median[$1]:-}"; }
+k() { echo "${peak_kib[$1]:-}"; }
+for name in 1g 6g; do
+    for program in split merge; do
+        check "$program <= 1.3 x copy ($name take)" \
+            "$(when "$(m $name.$program) <= 1.3 * $(m $name.copy)" "$(m $name.$program)")"
+    done
+    check "window's job <= 1.3 x copy ($name take): the split's core" \
+        "$(when "$(m $name.split) <= 1.3 * $(m $name.copy)" "$(m $name.split)")"
+done
+check "peak RSS of split and merge < 16 MiB (8 channels)" \
+    "$(when "$(k 1g.split) < 16384 && $(k 1g.merge) < 16384" "$(k 1g.split)" "$(k 1g.merge)")"
+check "peak RSS of split and merge < 64 MiB (64 channels)" \
+    "$(when "$(k 64ch.split) < 65536 && $(k 64ch.merge) < 65536" "$(k 64ch.split)" "$(k 64ch.merge)")"
+for program in split merge; do
+    check "$program: ns/byte of the large take <= the 1 GiB take's" \
+        "$(when "$(m 6g.$program) / ${take_bytes[6g]:-1} <= $(m 1g.$program) / ${take_bytes[1g]}" \
+            "$(m 6g.$program)")"
+done
+exit $status

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <ostream>
 
@@ -23,14 +24,24 @@ struct FORMAT {
     uint16_t bits = 0;
 };
 
+// Where a row's size comes from in an RF64/BW64 file.
+enum SIZEFROM {
+    SIZEFROM_FIELD,
+    SIZEFROM_DS64,
+    SIZEFROM_NOWHERE, // the field says SIZE_IN_DS64 and "ds64" has no size for it
+};
+
 struct CHUNKROW {
     std::string id;
     uint64_t offset;
-    uint32_t size;
+    uint64_t size; // the real size
+    SIZEFROM from;
 };
 
 struct FILEINFO {
     std::string path;
+    FORM form = FORM_NONE;
+    std::string ds64Problem; // "" when none
     std::optional<FORMAT> format;
     std::vector<CHUNKROW> chunks;
     std::vector<CHUNKROW> undefined;
@@ -39,6 +50,20 @@ struct FILEINFO {
 };
 
 constexpr uint32_t ROW_LIMIT = 10000;
+
+const char* FormName(FORM form) {
+    switch (form) {
+    case FORM_RIFF:
+        return "RIFF";
+    case FORM_RF64:
+        return "RF64";
+    case FORM_BW64:
+        return "BW64";
+    case FORM_NONE:
+        break;
+    }
+    return "none";
+}
 
 // Identifiers are raw bytes. JSON gets each byte as the code point of the
 // same value (lossless, always valid UTF-8); text gets \xNN for the rest.
@@ -99,12 +124,15 @@ std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
     if (!file.OpenFile(path.c_str(), true)) {
         return cannotRead(errno != 0 ? std::strerror(errno) : "cannot be opened");
     }
+    info.form = file.GetForm();
     unsigned char header[12];
     file.SeekFile(0, POINTERBASE_BEGIN);
-    if (file.ReadFile(header, 12) != 12 || std::memcmp(header, "RIFF", 4) != 0 ||
+    if (info.form == FORM_NONE || file.ReadFile(header, 12) != 12 ||
         std::memcmp(header + 8, "WAVE", 4) != 0) {
         return cannotRead("not a RIFF/WAVE file");
     }
+    const bool isRf64 = info.form == FORM_RF64 || info.form == FORM_BW64;
+    file.GetDs64Problem(info.ds64Problem);
     FORMAT format;
     if (file.GetFormat(format.channels, format.bits, format.rate) &&
         file.GetFormatTag(format.tag)) {
@@ -116,13 +144,41 @@ std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
     std::vector<CBwfFile::_CHUNKENTRY> list;
     const uint32_t total = file.EnumChunkList(list, ROW_LIMIT);
     info.chunksMore = total - std::min<uint64_t>(total, list.size());
-    for (const CBwfFile::_CHUNKENTRY& entry : list) {
-        info.chunks.push_back({IdForJson(entry.chunk.id), entry.pointer, entry.chunk.size});
+    // A field of SIZE_IN_DS64 stands for the size "ds64" gives its
+    // identifier, so the listed chunks tell the undefined ones theirs.
+    std::map<std::string, uint64_t> ds64Size;
+    std::string nowhereId;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const CBwfFile::_CHUNKENTRY& entry = list[i];
+        CHUNKROW row{IdForJson(entry.chunk.id), entry.pointer, entry.realSize, SIZEFROM_FIELD};
+        if (isRf64 && entry.chunk.size == SIZE_IN_DS64) {
+            // The engine keeps the field when "ds64" does not resolve it,
+            // and the walk ends there.
+            const bool isLast = i + 1 == total;
+            row.from = entry.realSize == SIZE_IN_DS64 && isLast ? SIZEFROM_NOWHERE : SIZEFROM_DS64;
+            if (row.from == SIZEFROM_DS64) {
+                ds64Size.emplace(row.id, entry.realSize);
+            }
+            if (row.from == SIZEFROM_NOWHERE && nowhereId.empty()) {
+                nowhereId = row.id;
+            }
+        }
+        info.chunks.push_back(row);
+    }
+    // The walk ends at such a chunk: whatever follows is not shown.
+    if (info.ds64Problem.empty() && !nowhereId.empty()) {
+        info.ds64Problem = "the ds64 chunk gives no size for \"" + IdForText(nowhereId) + "\"";
     }
     file.ClearError();
     file.EnumUndefineChunk([&](const CBwfFile::_CHUNK& chunk, uint64_t pointer) {
         if (info.undefined.size() < ROW_LIMIT) {
-            info.undefined.push_back({IdForJson(chunk.id), pointer, chunk.size});
+            CHUNKROW row{IdForJson(chunk.id), pointer, chunk.size, SIZEFROM_FIELD};
+            if (isRf64 && chunk.size == SIZE_IN_DS64) {
+                auto found = ds64Size.find(row.id);
+                row.from = found == ds64Size.end() ? SIZEFROM_NOWHERE : SIZEFROM_DS64;
+                row.size = found == ds64Size.end() ? chunk.size : found->second;
+            }
+            info.undefined.push_back(row);
         } else {
             ++info.undefinedMore;
         }
@@ -147,7 +203,13 @@ nlohmann::ordered_json InfoToJson(const FILEINFO& info) {
                   {"rate", info.format->rate},
                   {"bits", info.format->bits}};
     }
+    nlohmann::ordered_json problem = nullptr;
+    if (!info.ds64Problem.empty()) {
+        problem = info.ds64Problem;
+    }
     return {{"path", info.path},
+            {"form", FormName(info.form)},
+            {"ds64_problem", problem},
             {"format", format},
             {"chunks", RowsToJson(info.chunks)},
             {"chunks_more", info.chunksMore},
@@ -161,9 +223,12 @@ void PrintRows(std::ostream& out, const std::vector<CHUNKROW>& rows, uint64_t mo
     std::snprintf(line, sizeof line, "    %-16s %-12s %s\n", "id", "offset", "size");
     out << line;
     for (const CHUNKROW& row : rows) {
-        std::snprintf(line, sizeof line, "    %-16s %-12llu %lu\n", IdForText(row.id).c_str(),
+        const char* mark = row.from == SIZEFROM_DS64      ? " (ds64)"
+                           : row.from == SIZEFROM_NOWHERE ? " (not in ds64)"
+                                                          : "";
+        std::snprintf(line, sizeof line, "    %-16s %-12llu %llu%s\n", IdForText(row.id).c_str(),
                       static_cast<unsigned long long>(row.offset),
-                      static_cast<unsigned long>(row.size));
+                      static_cast<unsigned long long>(row.size), mark);
         out << line;
     }
     if (more != 0) {
@@ -173,6 +238,10 @@ void PrintRows(std::ostream& out, const std::vector<CHUNKROW>& rows, uint64_t mo
 
 void PrintInfo(std::ostream& out, const FILEINFO& info) {
     out << CConsoleHost::Escaped(info.path) << "\n";
+    out << "  form: " << FormName(info.form) << "\n";
+    if (!info.ds64Problem.empty()) {
+        out << "  ds64: " << info.ds64Problem << "\n";
+    }
     if (info.format) {
         out << "  format: tag " << info.format->tag << ", " << info.format->channels
             << " channels, " << info.format->rate << " Hz, " << info.format->bits << " bits\n";
@@ -202,6 +271,12 @@ int CInfoCommand::Run(std::ostream& out, std::ostream& err) const {
             err.clear(); // a closed stream changes nothing
             status = 1;
             continue;
+        }
+        // Shown all the same: the listing says how far the walk got.
+        if (!info.ds64Problem.empty()) {
+            err << "kestrawave-cli: " << Quoted(path) << ": " << info.ds64Problem << std::endl;
+            err.clear();
+            status = 1;
         }
         if (m_isJson) {
             files.push_back(InfoToJson(info));

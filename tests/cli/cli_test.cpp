@@ -386,6 +386,114 @@ TEST_F(CCliTest, InfoListsAtMostTenThousandChunksAndCountsTheRest) {
     }
 }
 
+// ---- RF64 and BW64 ----------------------------------------------------------
+
+Bytes U64(uint64_t value) {
+    return U32(uint32_t(value)) + U32(uint32_t(value >> 32));
+}
+
+// The head of an RF64/BW64 take up to the first sample byte: the header, a
+// "ds64" chunk (RIFF size, data size, sample count, a table of one "big1"
+// entry, cut to ds64Bytes), a 2-channel 24-bit "fmt ", the chunks before
+// "data" and a "data" header, whose size field says SIZE_IN_DS64. Without
+// chunks before it, the samples start at 92.
+Bytes Rf64Head(const std::string& form, uint64_t fileSize, uint64_t dataSize, uint64_t bigSize,
+               uint32_t ds64Bytes = 40, const Bytes& before = {}) {
+    const Bytes ds64 = U64(fileSize - 8) + U64(dataSize) + U64(dataSize / 6) + U32(1) +
+                       Text("big1") + U64(bigSize);
+    return Text(form) + U32(0xFFFFFFFF) + Text("WAVE") + Chunk("ds64", Slice(ds64, 0, ds64Bytes)) +
+           Chunk("fmt ", FmtBody(1, 2, 24, 48000)) + before + Text("data") + U32(0xFFFFFFFF);
+}
+
+// A "big1" chunk, its size field SIZE_IN_DS64.
+Bytes Big1(uint32_t bodySize) {
+    return Text("big1") + U32(0xFFFFFFFF) + Pattern(bodySize) + Bytes(bodySize % 2);
+}
+
+// Both forms, real sizes from "ds64", marked in the text; the RF64 take's
+// samples run past 4 GiB in a sparse file. Undefined chunks get theirs too
+// (behind the samples, "big1" is left out of that list).
+TEST_F(CCliTest, InfoShowsTheFormAndTheRealSizesOfRf64AndBw64Files) {
+    const uint64_t hugeData = (uint64_t(1) << 32) + 2, hugeEnd = 92 + hugeData + 12;
+    const std::string rf64 = Write("huge.wav", Rf64Head("RF64", hugeEnd, hugeData, 3));
+    fs::resize_file(rf64, 92 + hugeData);
+    std::fstream(rf64, std::ios::in | std::ios::out | std::ios::binary)
+        .seekp(std::streamoff(92 + hugeData))
+        .write(reinterpret_cast<const char*>(Big1(3).data()), 12);
+    struct stat status;
+    if (::stat(rf64.c_str(), &status) != 0 || uint64_t(status.st_blocks) * 512 > (1u << 24)) {
+        GTEST_SKIP() << "no sparse files in " << m_pathFolder;
+    }
+    ASSERT_EQ(fs::file_size(rf64), hugeEnd);
+    const std::string bw64 =
+        Write("small.wav", Rf64Head("BW64", 92 + 14 + 600, 600, 5, 40, Big1(5)) + Pattern(600));
+
+    RESULT result = Run({"info", "--json", rf64, bw64, m_strTake});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const json files = json::parse(result.out).at("files");
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[0].at("form"), "RF64");
+    EXPECT_EQ(files[0].at("ds64_problem"), nullptr);
+    EXPECT_EQ(Summary(files[0]), json::parse(R"([[1, 2, 48000, 24],
+        [["ds64", 12, 40], ["fmt ", 60, 16], ["data", 84, 4294967298], ["big1", 4294967390, 3]],
+        []])"));
+    EXPECT_EQ(files[1].at("form"), "BW64");
+    EXPECT_EQ(Summary(files[1]), json::parse(R"([[1, 2, 48000, 24], [["ds64", 12, 40],
+        ["fmt ", 60, 16], ["big1", 84, 5], ["data", 98, 600]], [["big1", 84, 5]]])"));
+    EXPECT_EQ(files[2].at("form"), "RIFF");
+    EXPECT_EQ(files[2].at("ds64_problem"), nullptr);
+
+    result = Run({"info", rf64, bw64});
+    ASSERT_EQ(result.status, 0) << result.err;
+    for (const char* line :
+         {"huge.wav\n  form: RF64\n  format:", "    ds64             12           40\n",
+          "    data             84           4294967298 (ds64)\n",
+          "    big1             4294967390   3 (ds64)\n", "small.wav\n  form: BW64\n",
+          "    big1             84           5 (ds64)\n", "  undefined chunks: 1\n"}) {
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << result.out;
+    }
+    EXPECT_EQ(result.out.find("ds64:"), std::string::npos) << result.out;
+    EXPECT_NE(Run({"info", m_strTake}).out.find("take.wav\n  form: RIFF\n"), std::string::npos);
+}
+
+// A file that is shown as far as its "ds64" allows, with the problem and
+// status 1; the other files are shown as usual.
+TEST_F(CCliTest, InfoReportsAnRf64FileWhoseDs64CannotBeTrusted) {
+    const std::string shortDs64 =
+        Write("short.wav", Rf64Head("RF64", 0, 0, 0, 20) + Pattern(600) + Big1(5));
+    // The table has no entry for "big2": the listing stops there.
+    Bytes noEntry = Rf64Head("BW64", 92 + 600 + 14 + 14, 600, 5) + Pattern(600) + Big1(5) +
+                    Text("big2") + U32(0xFFFFFFFF) + Pattern(6);
+    const std::string unlisted = Write("unlisted.wav", noEntry);
+    // 65535 channels of 8 bits: the widest format a "fmt " chunk can say.
+    const std::string wide = Write("wide.wav", Wave(FmtBody(1, 65535, 8, 8000), {}, Bytes(4)));
+    RESULT result = Run({"info", "--json", shortDs64, unlisted, wide});
+    EXPECT_EQ(result.status, 1);
+    const json files = json::parse(result.out).at("files");
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[0].at("ds64_problem"), "the ds64 chunk is 20 bytes, shorter than 28");
+    EXPECT_EQ(Summary(files[0]).at(1), json::parse(R"([["ds64", 12, 20], ["fmt ", 40, 16],
+        ["data", 64, 4294967295]])"));
+    EXPECT_EQ(files[1].at("ds64_problem"), "the ds64 chunk gives no size for \"big2\"");
+    EXPECT_EQ(files[1].at("chunks").back(),
+              json::parse(R"({"id": "big2", "offset": 706, "size": 4294967295})"));
+    EXPECT_EQ(files[2].at("ds64_problem"), nullptr);
+    EXPECT_EQ(files[2].at("format").at("channels"), 65535);
+    for (const std::string& path : {shortDs64, unlisted}) {
+        EXPECT_NE(result.err.find("\"" + path + "\": the ds64 chunk"), std::string::npos)
+            << result.err;
+    }
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << result.err;
+
+    result = Run({"info", shortDs64, wide});
+    EXPECT_EQ(result.status, 1);
+    for (const char* line : {"short.wav\n  form: RF64\n  ds64: the ds64 chunk is 20 bytes",
+                             "    data             64           4294967295 (not in ds64)\n",
+                             "65535 channels, 8000 Hz, 8 bits"}) {
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << result.out;
+    }
+}
+
 // Expected tables read off the files' bytes with od, independently of the
 // engine.
 TEST_F(CCliTest, CorpusFilesListExactlyTheChunksTheirBytesHold) {
