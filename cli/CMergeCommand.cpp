@@ -42,7 +42,7 @@ int CMergeCommand::Run() const {
         arrayChannels.push_back(CTakeScanner::Channels(m_strFolder, take));
         const std::vector<int>& channels = arrayChannels.back();
         for (int n : channels) {
-            arrayRunInput.push_back(CTakeScanner::MonoPath(m_strFolder, take, n));
+            arrayRunInput.push_back(CJobPath::FindMonoPath(m_strFolder, take, n));
         }
         if (m_arrayTake.empty()) {
             continue;

@@ -424,14 +424,15 @@ bool CBwfFile::GetFormat(uint16_t& channels, uint16_t& bitsPerSample, uint32_t& 
     }
     // The size field and the 16-byte body; a shorter chunk has no sample
     // width, and bytes of the next chunk must not be taken for one.
-    unsigned char chunk[20];
-    if (m_file.read(chunk, 20) != 20 || BinToDec(chunk, 4) < 16) {
+    unsigned char chunk[4 + FMT_BODY_PCM];
+    _FMT fmt;
+    if (m_file.read(chunk, sizeof chunk) != sizeof chunk ||
+        !fmt.Read(chunk + 4, BinToDec(chunk, 4))) {
         return false;
     }
-    const unsigned char* body = chunk + 4;
-    channels = uint16_t(BinToDec(body + 2, 2));
-    samplesPerSec = BinToDec(body + 4, 4);
-    bitsPerSample = uint16_t(BinToDec(body + 14, 2));
+    channels = fmt.channels;
+    samplesPerSec = fmt.samplesPerSec;
+    bitsPerSample = fmt.bitsPerSample;
     return true;
 }
 
@@ -448,11 +449,16 @@ bool CBwfFile::GetFormatTag(uint16_t& formatTag) {
 }
 
 bool CBwfFile::SetFormat(uint16_t channels, uint16_t bitsPerSample, uint32_t samplesPerSec) {
-    uint16_t blockAlign = uint16_t((bitsPerSample / 8) * channels);
-    return WriteFile(uint32_t(16)) != 0 && WriteFile(uint16_t(1)) != 0 &&
-           WriteFile(channels) != 0 && WriteFile(samplesPerSec) != 0 &&
-           WriteFile(uint32_t(samplesPerSec * blockAlign)) != 0 && WriteFile(blockAlign) != 0 &&
-           WriteFile(bitsPerSample) != 0;
+    _FMT fmt;
+    fmt.formatTag = FORMAT_PCM;
+    fmt.channels = channels;
+    fmt.samplesPerSec = samplesPerSec;
+    fmt.blockAlign = uint16_t((bitsPerSample / 8) * channels);
+    fmt.avgBytesPerSec = samplesPerSec * fmt.blockAlign;
+    fmt.bitsPerSample = bitsPerSample;
+    unsigned char body[FMT_BODY_PCM];
+    fmt.Write(body);
+    return WriteFile(FMT_BODY_PCM) != 0 && WriteFile(body, FMT_BODY_PCM) == FMT_BODY_PCM;
 }
 
 uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list, uint32_t maxCount) {

@@ -62,25 +62,28 @@ bool CBwfFile::CreateDefaultBextChunk(uint16_t channels, uint16_t bitsPerSample,
     if (!BeginChunk("bext", bodyStart)) {
         return false;
     }
-    char description[256];
+    char description[BEXT_DESCRIPTION_BYTES];
     FillField(description, descriptionText);
-    char originator[32];
+    char originator[BEXT_ORIGINATOR_BYTES];
     FillField(originator, originatorText);
-    char originatorReference[32];
+    char originatorReference[BEXT_ORIGINATOR_REFERENCE_BYTES];
     FillField(originatorReference, originatorReferenceText);
     char text[32];
     std::snprintf(text, sizeof text, "%d-%d-%d", int(year), int(month), int(day));
-    char date[10];
+    char date[BEXT_DATE_BYTES];
     FillField(date, text);
     std::snprintf(text, sizeof text, "%d:%d:%d", int(hour), int(minute), int(second));
-    char time[8];
+    char time[BEXT_TIME_BYTES];
     FillField(time, text);
     char history[TRANSFER_PIECE] = {};
     MakeCodingHistory(history, sizeof history, channels, bitsPerSample, samplesPerSec);
-    static const char zero[254] = {};
-    if (!Put(description, 256) || !Put(originator, 32) || !Put(originatorReference, 32) ||
-        !Put(date, 10) || !Put(time, 8) || !Put32(0) || !Put32(0) || !Put(zero, 2) ||
-        !Put(zero, 254) || !Put(history, 256)) {
+    static const char zero[BEXT_RESERVED_BYTES] = {};
+    // Time reference, version and reserved bytes are zero.
+    if (!Put(description, sizeof description) || !Put(originator, sizeof originator) ||
+        !Put(originatorReference, sizeof originatorReference) || !Put(date, sizeof date) ||
+        !Put(time, sizeof time) || !Put(zero, BEXT_TIME_REFERENCE_BYTES) ||
+        !Put(zero, BEXT_VERSION_BYTES) || !Put(zero, BEXT_RESERVED_BYTES) ||
+        !Put(history, BEXT_CODING_HISTORY_BYTES)) {
         return false;
     }
     return EndChunk(bodyStart);

@@ -1,5 +1,6 @@
 // The default "iXML" chunk: an empty take description with eight tracks.
 
+#include "CBwfAssert.h"
 #include "CBwfFile.h"
 
 #include <cstdio>
@@ -74,6 +75,12 @@ bool CBwfFile::CreateDefaultIXmlChunk() {
     CXmlPiece closing;
     closing.Line("</BWFXML>");
 
+    // The jobs predict file sizes from DEFAULT_IXML_BYTES.
+    uint32_t length = 0;
+    for (const CXmlPiece* pPiece : {&declaration, &take, &speed, &tracks, &closing}) {
+        length += pPiece->Length();
+    }
+    BWF_ASSERT(length == DEFAULT_IXML_BODY);
     for (const CXmlPiece* pPiece : {&declaration, &take, &speed, &tracks, &closing}) {
         if (!Put(pPiece->Text(), pPiece->Length())) {
             return false;

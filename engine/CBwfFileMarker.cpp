@@ -6,12 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-constexpr uint32_t MARKER_SLOTS = 99;
-
-} // namespace
-
 bool CBwfFile::CreateDefaultCueChunk() {
     uint64_t bodyStart = 0;
     if (!BeginChunk("cue ", bodyStart) || !Put32(MARKER_SLOTS)) {
@@ -30,7 +24,7 @@ bool CBwfFile::CreateDefaultCueChunk() {
 
 bool CBwfFile::CreateDefaultPlstChunk() {
     uint64_t bodyStart = 0;
-    static const char segments[MARKER_SLOTS * 12] = {};
+    static const char segments[MARKER_SLOTS * PLST_SEGMENT_BYTES] = {};
     if (!BeginChunk("plst", bodyStart) || !Put32(0) || !Put(segments, sizeof segments)) {
         return false;
     }
@@ -50,13 +44,14 @@ bool CBwfFile::CreateDefaultAdtlChunk() {
         return false;
     }
     for (uint32_t slot = 0; slot < MARKER_SLOTS; ++slot) {
-        char label[52] = {};
+        char label[LABEL_TEXT_BYTES] = {};
         if (slot == 0) {
             std::strcpy(label, "Chase Offset byte16-24");
         } else {
             std::snprintf(label, sizeof label, "Cue %02u", unsigned(slot));
         }
-        if (!Put("labl", 4) || !Put32(56) || !Put32(slot) || !Put(label, sizeof label)) {
+        if (!Put("labl", 4) || !Put32(LABEL_CHUNK_BYTES - 8) || !Put32(slot) ||
+            !Put(label, sizeof label)) {
             return false;
         }
     }

@@ -40,6 +40,43 @@ bool CJobPath::IsSameFile(const std::string& first, const std::string& second) {
     return fs::equivalent(first, second, error);
 }
 
+bool CJobPath::Exists(const std::string& path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+std::string CJobPath::SameFileIn(const std::string& output,
+                                 const std::vector<std::string>& inputs) {
+    for (const std::string& input : inputs) {
+        if (IsSameFile(output, input)) {
+            return input;
+        }
+    }
+    return std::string();
+}
+
+std::string CJobPath::TakeName(const std::string& fileName) {
+    std::string::size_type dot = fileName.rfind('.');
+    std::string::size_type slash = fileName.rfind('/');
+    if (dot == std::string::npos || dot == 0 || (slash != std::string::npos && dot < slash)) {
+        return fileName;
+    }
+    return fileName.substr(0, dot);
+}
+
+std::string CJobPath::MonoPath(const std::string& folder, const std::string& takeName, int n) {
+    return folder + "/" + takeName + "_" + std::to_string(n) + ".wav";
+}
+
+std::string CJobPath::FindMonoPath(const std::string& folder, const std::string& takeName, int n) {
+    const std::string lower = MonoPath(folder, takeName, n);
+    const std::string upper = lower.substr(0, lower.size() - 3) + "WAV";
+    if (!IsRegularFile(lower) && (IsRegularFile(upper) || (!Exists(lower) && Exists(upper)))) {
+        return upper;
+    }
+    return lower;
+}
+
 bool CTakeFolder::Make(const std::string& path, std::string& message) {
     m_strPath = path;
     m_isCreated = false;

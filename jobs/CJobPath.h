@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The checks on the paths a job reads and writes, so that a job never
 // writes over one of its inputs, outside its output folder, or into a file
@@ -21,6 +22,19 @@ std::string NotRegularMessage(const std::string& path);
 // The same file (device and inode), whatever links or ".." lead to it.
 // False when either does not exist.
 bool IsSameFile(const std::string& first, const std::string& second);
+
+// Something stands at path (a link too, even a broken one).
+bool Exists(const std::string& path);
+// The first of inputs that is the same file as output; empty for none.
+std::string SameFileIn(const std::string& output, const std::vector<std::string>& inputs);
+
+// A take's name and the mono file of its channel n: the file a split
+// writes, "FOLDER/TAKE_n.wav".
+std::string TakeName(const std::string& fileName); // the name without its extension
+std::string MonoPath(const std::string& folder, const std::string& takeName, int n);
+// The mono file a merge reads for channel n: MonoPath, or "TAKE_n.WAV" when
+// only that is a regular file, or when neither is and only it exists.
+std::string FindMonoPath(const std::string& folder, const std::string& takeName, int n);
 
 } // namespace CJobPath
 

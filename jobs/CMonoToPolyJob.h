@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CBwfLayout.h"
 #include "CJobHost.h"
 #include "CJobResult.h"
 
@@ -31,11 +32,15 @@ public:
     // Every other input of the run this job belongs to (the monos of the
     // other takes being merged): the output must not be one of them.
     std::vector<std::string> m_arrayRunInput;
+    // A poly file larger than this is written as RF64 (see CPolyWriter);
+    // tests lower it to see that layout on small files.
+    uint64_t m_rf64Limit = RIFF_FILE_MAX;
 
     // Everything that can be refused (the take name, mono files that are no
     // regular files or do not match, a channel number outside 1 to 1024,
-    // frames over CWaveFormat::MAX_FRAME_BYTES, the 4 GiB limit, an output
-    // that is an input of the run) is refused before the overwrite question.
+    // frames over CWaveFormat::MAX_FRAME_BYTES, an output that is an input
+    // of the run) is refused before the overwrite question (CMonoTake);
+    // CPolyWriter then writes the file.
     // The poly file is written under a temporary name and replaces a file at
     // its path only once complete: a cancelled or failed run leaves the old
     // file as it was and no new one. Memory does not grow with the number of chunks,

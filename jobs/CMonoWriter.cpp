@@ -21,7 +21,7 @@ struct OUTFILE {
     CBwfFile file;
     uint32_t offset = 0; // of the channel's sample within a frame
     uint64_t dataStart = 0;
-    uint32_t dataSize = 0;
+    uint64_t dataSize = 0;
     int number = 0;
     std::string strPath;
 };
@@ -46,24 +46,19 @@ std::string Why(const CBwfFile& file, const char* fallback) {
 CMonoWriter::CMonoWriter(CPolySource& source, CJobHost& host, const std::atomic<bool>& isCancel)
     : m_source(source), m_host(host), m_isCancel(isCancel) {}
 
-uint64_t CMonoWriter::GetMonoDataHeader(bool& isPadded, uint32_t& padBytes) const {
-    const uint64_t header = m_source.m_dataPointer - 8 + m_source.m_headerInserted;
-    // The pad bytes put back come out of the "pad " chunk, so that the
-    // samples still start at 32768.
-    isPadded = m_source.m_dataPointer <= PAD_LIMIT && header + 8 <= MONO_SAMPLE_START - 8;
-    padBytes = isPadded ? uint32_t(MONO_SAMPLE_START - 16 - header) : 0;
-    return isPadded ? MONO_SAMPLE_START - 8 : header;
+CJobOutput::_SAMPLESTART CMonoWriter::GetMonoSampleStart(bool isRf64) const {
+    // The pad bytes put back, and an RF64 file's "ds64", come out of the
+    // "pad " chunk, so that the samples still start at 32768.
+    return CJobOutput::SampleStart(m_source.GetMonoHeaderBytes(isRf64), MONO_SAMPLE_START,
+                                   m_source.m_dataPointer <= PAD_LIMIT);
 }
 
-uint64_t CMonoWriter::GetMonoFileSize() const {
+uint64_t CMonoWriter::GetMonoFileSize(bool isRf64) const {
     const CWaveFormat& format = m_source.m_format;
     uint64_t frameBytes = uint64_t(format.m_channels) * format.m_bytesPerSample;
     uint64_t frames = (m_source.m_dataAvailable + frameBytes - 1) / frameBytes;
-    uint64_t samples = frames * format.m_bytesPerSample;
-    uint64_t filled = (samples + TRANSFER_PIECE - 1) / TRANSFER_PIECE * TRANSFER_PIECE;
-    bool isPadded = false;
-    uint32_t padBytes = 0;
-    return GetMonoDataHeader(isPadded, padBytes) + 8 + filled + m_source.m_trailMonoBytes;
+    return GetMonoSampleStart(isRf64).dataHeader + 8 +
+           CJobOutput::Filled(frames * format.m_bytesPerSample) + m_source.m_trailMonoBytes;
 }
 
 JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRESS& progress) {
@@ -100,11 +95,7 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
         return fail("Cannot read " + Quoted(m_source.m_strPath) + ": " + why + ".");
     };
 
-    if (GetMonoFileSize() > CWaveFormat::RIFF_FILE_MAX) {
-        return fail("The mono files of " + Quoted(m_source.m_strPath) +
-                    " would exceed the 4 GiB that a wave file can hold.");
-    }
-
+    const bool isRf64 = IsRf64();
     for (std::size_t k = 0; k < count; ++k) {
         OUTFILE& out = outs[k];
         out.number = channels[k].number;
@@ -116,6 +107,10 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
                         Why(out.file, "the name is refused") + ".");
         }
         out.file.SetCancelFlag(&m_isCancel);
+        out.file.SetRf64Limit(m_rf64Limit);
+        if (!out.file.CreateRiffHeader(isRf64)) {
+            return cannotWrite(out);
+        }
     }
 
     // The source's runs go to every file at once; a failure is noted here
@@ -164,19 +159,13 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
     };
 
     source.ClearError();
-    if (!m_source.WalkHeader(copyRun)) {
+    if (!m_source.WalkHeader(isRf64, copyRun)) {
         return walkFailed();
     }
-    bool isPadded = false;
-    uint32_t padBytes = 0;
-    GetMonoDataHeader(isPadded, padBytes);
+    const CJobOutput::_SAMPLESTART start = GetMonoSampleStart(isRf64);
     for (std::size_t k = 0; k < count; ++k) {
         OUTFILE& out = outs[k];
-        if (isPadded && (!out.file.CreateChunk(CHUNK_PAD, padBytes) ||
-                         out.file.WriteZeroFile(padBytes) != padBytes)) {
-            return cannotWrite(out);
-        }
-        if (!out.file.CreateChunk(CHUNK_DATA, 0)) {
+        if (!CJobOutput::WriteDataHeader(out.file, start)) {
             return cannotWrite(out);
         }
         out.dataStart = out.file.GetFilePointer();
@@ -224,17 +213,9 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
     }
 
     for (std::size_t k = 0; k < count; ++k) {
-        OUTFILE& out = outs[k];
-        const uint64_t end = out.file.GetFilePointer();
-        if (end == NO_POINTER || out.dataStart == NO_POINTER) {
-            return cannotWrite(out);
+        if (!CJobOutput::FillData(outs[k].file, outs[k].dataStart, outs[k].dataSize)) {
+            return cannotWrite(outs[k]);
         }
-        uint64_t samples = end - out.dataStart;
-        uint32_t zeros = uint32_t((TRANSFER_PIECE - samples % TRANSFER_PIECE) % TRANSFER_PIECE);
-        if (out.file.WriteZeroFile(zeros) != zeros) {
-            return cannotWrite(out);
-        }
-        out.dataSize = uint32_t(samples + zeros);
     }
     source.ClearError();
     if (!m_source.WalkTrail(copyRun)) {
@@ -244,26 +225,28 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
     for (std::size_t k = 0; k < count; ++k) {
         OUTFILE& out = outs[k];
         CBwfFile& mono = out.file;
-        if (mono.SetFilePointer(out.dataStart - 4) == NO_POINTER ||
-            mono.WriteFile(out.dataSize) == 0) {
-            return cannotWrite(out);
+        if (!CJobOutput::PatchDataSize(mono, out.dataStart, out.dataSize, out.dataSize / width,
+                                       isRf64)) {
+            return isCancel() ? cancelled() : cannotWrite(out);
         }
-        bool isPatched = mono.MoveChunk(CHUNK_FMT, 10) && mono.WriteFile(uint16_t(1)) != 0 &&
-                         mono.SeekFile(4, POINTERBASE_CURRENT) != NO_POINTER &&
+        // The fields that say how many channels a frame holds.
+        bool isPatched = mono.MoveChunk(CHUNK_FMT, 8 + FMT_CHANNELS_AT) &&
+                         mono.WriteFile(uint16_t(1)) != 0 &&
+                         mono.MoveChunk(CHUNK_FMT, 8 + FMT_BYTE_RATE_AT) &&
                          mono.WriteFile(uint32_t(width * format.m_samplesPerSec)) != 0 &&
                          mono.WriteFile(uint16_t(width)) != 0;
         if (isPatched && format.m_isExtensible) {
-            isPatched = mono.MoveChunk(CHUNK_FMT, 28) &&
+            isPatched = mono.MoveChunk(CHUNK_FMT, 8 + FMT_CHANNEL_MASK_AT) &&
                         mono.WriteFile(SpeakerBit(format.m_channelMask, out.number)) != 0;
         }
         if (!isPatched) {
             return isCancel() ? cancelled() : cannotWrite(out);
         }
-        if (mono.GetChunkSize(CHUNK_BEXT) == 858 && mono.MoveChunk(CHUNK_BEXT, 610)) {
-            char history[256] = {};
-            CBwfFile::MakeCodingHistory(history, sizeof history, 1, format.m_bitsPerSample,
-                                        format.m_samplesPerSec);
-            if (mono.WriteFile(history, sizeof history) != sizeof history) {
+        if (mono.GetChunkSize(CHUNK_BEXT) == BEXT_BODY_BYTES && mono.MoveChunk(CHUNK_BEXT, 0)) {
+            const uint64_t bext = mono.GetFilePointer();
+            if (bext == NO_POINTER ||
+                !CJobOutput::RewriteCodingHistory(mono, bext, 1, format.m_bitsPerSample,
+                                                  format.m_samplesPerSec)) {
                 return cannotWrite(out);
             }
         }

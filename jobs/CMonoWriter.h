@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CJobHost.h"
+#include "CJobOutput.h"
 #include "CJobResult.h"
 
 #include <atomic>
@@ -21,6 +22,12 @@ class CPolySource;
 // header leaves room, the channel's samples filled with zero bytes up to a
 // multiple of 2048, the source's chunks after its samples (see CPolySource),
 // and, in an 858-byte "bext", the coding history rewritten.
+//
+// A mono file whose RIFF layout would pass the writers' RF64 limit is
+// written as RF64: its "ds64" chunk after the header, then the same chunks
+// with the "data" size in "ds64" and the "pad " chunk DS64_CHUNK_BYTES
+// shorter, so that the samples start where they would (36 bytes later when
+// no "pad " chunk fits).
 //
 // Each file is written under a temporary name beside its final one and
 // renamed onto it only when every file of the pass is complete, so an
@@ -51,12 +58,16 @@ public:
     // failed after earlier ones were in place.
     JOBRESULT Write(const std::vector<_CHANNEL>& channels, const PROGRESS& progress);
 
-    // The size a mono file of this source will have; more than a RIFF file
-    // can hold means it cannot be written.
-    uint64_t GetMonoFileSize() const;
-    // Where the mono files' "data" header stands, and the body of the "pad "
-    // chunk ahead of it (false when there is none).
-    uint64_t GetMonoDataHeader(bool& isPadded, uint32_t& padBytes) const;
+    // The size a mono file of this source has in the RIFF layout, which
+    // decides the form, and in the RF64 layout.
+    uint64_t GetMonoFileSize(bool isRf64 = false) const;
+    // Whether the mono files are written as RF64.
+    bool IsRf64() const { return GetMonoFileSize() > m_rf64Limit; }
+    // Where the mono files' "data" header stands, behind a "pad " chunk or not.
+    CJobOutput::_SAMPLESTART GetMonoSampleStart(bool isRf64) const;
+
+    // The writers' RF64 limit (CBwfFile::SetRf64Limit); tests lower it.
+    uint64_t m_rf64Limit = RIFF_FILE_MAX;
 
     // Set by Write when a mono file could not be created: the output folder
     // is unusable and the run ends.

@@ -13,6 +13,14 @@ void PutLe32(unsigned char* bytes, uint32_t value) {
     }
 }
 
+// A run that puts a chunk header in place of source bytes.
+CPolySource::_RUN HeaderRun(uint64_t from, uint64_t to, const char* id, uint32_t size) {
+    CPolySource::_RUN run{from, to, 8, {}};
+    std::memcpy(run.bytes, id, 4);
+    PutLe32(run.bytes + 4, size);
+    return run;
+}
+
 bool IsCancel(const std::atomic<bool>* pIsCancel) {
     return pIsCancel != nullptr && pIsCancel->load(std::memory_order_relaxed);
 }
@@ -48,27 +56,45 @@ bool CPolySource::Open(const std::string& path, std::string& reason,
         }
         return false;
     }
-    m_dataSize = m_file.GetChunkSize(CHUNK_DATA);
+    m_dataSize = m_file.GetChunkSize64(CHUNK_DATA);
     m_dataPointer = m_file.GetFilePointer();
     if (m_dataPointer == NO_POINTER || m_dataPointer > m_fileSize) {
         reason = "Cannot read " + Quoted(path) + ": " + m_file.GetErrorText() + ".";
         return false;
     }
-    uint64_t available = m_fileSize - m_dataPointer;
-    m_dataAvailable = available < m_dataSize ? uint32_t(available) : m_dataSize;
+    m_dataAvailable = std::min(m_fileSize - m_dataPointer, m_dataSize);
 
-    uint64_t headerBytes = 0;
-    if (!WalkHeader([&](const _RUN& run) {
-            headerBytes += run.to - run.from + run.count;
-            return true;
-        })) {
-        if (!cancelled()) {
-            reason = Quoted(path) + " cannot be split: its chunks before the samples are " +
-                     "malformed.";
-        }
-        return false;
+    m_ds64Bytes = 0;
+    m_strHugeChunk.clear();
+    if (m_file.GetForm() != FORM_RIFF) {
+        // Its "ds64" is the first chunk (GetDs64Problem found it whole).
+        m_file.WalkChunks(DS64_POINTER, [&](const CBwfFile::_CHUNKITEM& item) {
+            m_ds64Bytes = item.realSize + 8 + (item.realSize % 2 == 1 && !item.isPadMissing);
+            return false;
+        });
     }
-    m_headerInserted = headerBytes - (m_dataPointer - 8);
+    // The header of an RF64 mono file differs only by its "ds64" when the
+    // source has none of its own; otherwise it takes a walk of its own.
+    for (bool isRf64 : {false, true}) {
+        uint64_t headerBytes = (isRf64 ? 12 + DS64_CHUNK_BYTES : 12);
+        if (isRf64 && m_ds64Bytes == 0) {
+            m_monoHeaderBytes[1] = m_monoHeaderBytes[0] + DS64_CHUNK_BYTES;
+            break;
+        }
+        if (!WalkHeader(isRf64, [&](const _RUN& run) {
+                headerBytes += run.to - run.from + run.count;
+                return true;
+            })) {
+            if (!cancelled()) {
+                reason = m_strHugeChunk.empty()
+                             ? Quoted(path) + " cannot be split: its chunks before the samples " +
+                                   "are malformed."
+                             : HugeReason();
+            }
+            return false;
+        }
+        m_monoHeaderBytes[isRf64 ? 1 : 0] = headerBytes;
+    }
     // The pad byte after an odd payload is never carried: the mono's data
     // chunk is filled up to an even size of its own.
     m_trailPointer = m_dataPointer + m_dataAvailable;
@@ -80,7 +106,9 @@ bool CPolySource::Open(const std::string& path, std::string& reason,
             m_trailMonoBytes += run.to - run.from + run.count;
             return true;
         })) {
-        cancelled();
+        if (!cancelled() && !m_strHugeChunk.empty()) {
+            reason = HugeReason();
+        }
         return false;
     }
     if (!m_strCutChunk.empty()) {
@@ -96,9 +124,28 @@ bool CPolySource::Open(const std::string& path, std::string& reason,
     return true;
 }
 
-bool CPolySource::WalkHeader(const RUNVISIT& visit) {
+// A chunk whose size field says SIZE_IN_DS64 gets its real size there;
+// false, noted, when that does not fit 32 bits.
+bool CPolySource::RealSizeRun(const CBwfFile::_CHUNKITEM& item, uint64_t& runStart,
+                              const RUNVISIT& visit, bool& isStopped) {
+    if (item.realSize == item.chunk.size) {
+        return true;
+    }
+    if (item.realSize > 0xFFFFFFFFull) {
+        m_strHugeChunk.assign(item.chunk.id, 4);
+        m_hugeSize = item.realSize;
+        return false;
+    }
+    _RUN run{runStart, item.pointer + 4, 4, {}};
+    PutLe32(run.bytes, uint32_t(item.realSize));
+    runStart = item.pointer + 8;
+    isStopped = !visit(run);
+    return !isStopped;
+}
+
+bool CPolySource::WalkHeader(bool isRf64, const RUNVISIT& visit) {
     const uint64_t dataHeader = m_dataPointer - 8;
-    uint64_t runStart = 0;
+    uint64_t runStart = 12;
     bool isFound = false;
     bool isStopped = false;
     const bool isWalked = m_file.WalkChunks(12, [&](const CBwfFile::_CHUNKITEM& item) {
@@ -110,12 +157,34 @@ bool CPolySource::WalkHeader(const RUNVISIT& visit) {
             m_isDataPadMissing = item.isPadMissing;
             return false;
         }
-        const uint64_t bodyEnd = item.pointer + 8 + item.chunk.size;
+        const uint64_t bodyEnd = item.pointer + 8 + item.realSize;
         if (!item.isComplete || std::memcmp(item.chunk.id, "data", 4) == 0 ||
             bodyEnd > dataHeader) {
             return false;
         }
-        if (item.chunk.size % 2 == 1) {
+        if (item.pointer == DS64_POINTER && m_ds64Bytes != 0) {
+            if (!isRf64) {
+                // Same size, so every offset stays; an odd one is padded below.
+                isStopped = !visit(HeaderRun(runStart, DS64_POINTER, "JUNK", item.chunk.size));
+                runStart = DS64_POINTER + 8;
+            } else {
+                const uint64_t end = DS64_POINTER + m_ds64Bytes;
+                const uint64_t junkAt = DS64_POINTER + DS64_CHUNK_BYTES;
+                if (end >= junkAt + 8) {
+                    const uint64_t body = (end - junkAt - 8) & ~uint64_t(1);
+                    isStopped = !visit(HeaderRun(runStart, DS64_POINTER, "JUNK", uint32_t(body))) ||
+                                !visit(_RUN{junkAt + 8, junkAt + 8 + body, 0, {}});
+                }
+                runStart = end;
+                return !isStopped;
+            }
+            if (isStopped) {
+                return false;
+            }
+        } else if (!RealSizeRun(item, runStart, visit, isStopped)) {
+            return false;
+        }
+        if (item.realSize % 2 == 1) {
             // The pad byte is written as a zero, also where it is missing.
             _RUN run{runStart, bodyEnd, 1, {0}};
             if (!visit(run)) {
@@ -126,11 +195,16 @@ bool CPolySource::WalkHeader(const RUNVISIT& visit) {
         }
         return true;
     });
-    if (!isWalked || isStopped || !isFound) {
+    if (!isWalked || isStopped || !isFound || !m_strHugeChunk.empty()) {
         return false;
     }
     _RUN run{runStart, dataHeader, 0, {}};
     return visit(run);
+}
+
+std::string CPolySource::HugeReason() const {
+    return Quoted(m_strPath) + " cannot be split: its chunk " + Quoted(m_strHugeChunk) + " of " +
+           std::to_string(m_hugeSize) + " bytes is too large to be carried.";
 }
 
 bool CPolySource::WalkTrail(const RUNVISIT& visit) {
@@ -148,12 +222,12 @@ bool CPolySource::WalkTrail(const RUNVISIT& visit) {
         if (!item.isComplete) {
             return false;
         }
-        const uint64_t bodyEnd = item.pointer + 8 + item.chunk.size;
+        const uint64_t bodyEnd = item.pointer + 8 + item.realSize;
         if (bodyEnd > m_fileSize) {
             const uint32_t held = uint32_t(m_fileSize - item.pointer - 8);
             m_strCutChunk.assign(item.chunk.id, 4);
             m_cutSize = held;
-            m_cutDeclared = item.chunk.size;
+            m_cutDeclared = item.realSize;
             _RUN head{runStart, item.pointer + 4, 4, {}};
             PutLe32(head.bytes, held);
             _RUN body{item.pointer + 8, m_fileSize, held % 2, {0}};
@@ -163,8 +237,11 @@ bool CPolySource::WalkTrail(const RUNVISIT& visit) {
             runStart = end = m_fileSize;
             return false;
         }
+        if (!RealSizeRun(item, runStart, hand, isStopped)) {
+            return false;
+        }
         end = bodyEnd;
-        if (item.chunk.size % 2 == 1) {
+        if (item.realSize % 2 == 1) {
             if (!hand(_RUN{runStart, bodyEnd, 1, {0}})) {
                 return false;
             }
@@ -176,7 +253,7 @@ bool CPolySource::WalkTrail(const RUNVISIT& visit) {
         }
         return true;
     });
-    if (!isWalked || isStopped) {
+    if (!isWalked || isStopped || !m_strHugeChunk.empty()) {
         return false;
     }
     m_leftOver = m_fileSize - end;

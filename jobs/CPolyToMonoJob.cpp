@@ -13,11 +13,6 @@ const char progressTitle[] = "Poly to Mono";
 const char overwriteTitle[] =
     "Over write this file ?\r\n(If you click \"OK\", this file will be deleted.)";
 
-bool Exists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
-
 // The row's channels that a file of sourceChannels has, rising, each once.
 std::vector<int> ChannelsOf(const CPolyToMonoJob::_SOURCEROW& row, int sourceChannels) {
     std::vector<int> arrayChannel;
@@ -37,20 +32,6 @@ uint64_t Passes(std::size_t count) {
 }
 
 } // namespace
-
-std::string CPolyToMonoJob::TakeName(const std::string& fileName) {
-    std::string::size_type dot = fileName.rfind('.');
-    std::string::size_type slash = fileName.rfind('/');
-    if (dot == std::string::npos || dot == 0 || (slash != std::string::npos && dot < slash)) {
-        return fileName;
-    }
-    return fileName.substr(0, dot);
-}
-
-std::string CPolyToMonoJob::MonoPath(const std::string& takeFolder, const std::string& takeName,
-                                     int channel) {
-    return takeFolder + "/" + takeName + "_" + std::to_string(channel) + ".wav";
-}
 
 JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel) const {
     // The bytes of samples this run will read, for the progress bar. Only
@@ -77,7 +58,7 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         if (isCancel.load(std::memory_order_relaxed)) {
             return JOBRESULT_CANCELLED;
         }
-        const std::string takeName = TakeName(row.strFileName);
+        const std::string takeName = CJobPath::TakeName(row.strFileName);
         host.SetProgressText(progressTitle, takeName);
         const std::string takeFolder = m_strDestFolder + "/" + takeName;
 
@@ -106,36 +87,34 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
             continue;
         }
         CMonoWriter writer(source, host, isCancel);
-        if (writer.GetMonoFileSize() > CWaveFormat::RIFF_FILE_MAX) {
-            refuse("The mono files of " + Quoted(row.strFilePath) +
-                   " would exceed the 4 GiB that a wave file can hold.");
-            continue;
-        }
+        writer.m_rf64Limit = m_rf64Limit;
 
         // Only channels the file has are written, so only their files are
         // asked about and replaced.
         std::vector<CMonoWriter::_CHANNEL> channels;
         for (int n : ChannelsOf(row, source.m_format.m_channels)) {
-            channels.push_back({n, MonoPath(takeFolder, takeName, n)});
+            channels.push_back({n, CJobPath::MonoPath(takeFolder, takeName, n)});
         }
         // Any source of the run, not only this row's: a later row must
         // still find its source as it was.
+        std::vector<std::string> arrayInput;
+        for (const _SOURCEROW& other : m_arraySource) {
+            arrayInput.push_back(other.strFilePath);
+        }
         std::string listText;
         std::string selfOverwrite;
         for (const CMonoWriter::_CHANNEL& channel : channels) {
-            if (!Exists(channel.strPath)) {
+            if (!CJobPath::Exists(channel.strPath)) {
                 continue;
             }
             listText += channel.strPath + "\r";
-            for (const _SOURCEROW& other : m_arraySource) {
-                if (selfOverwrite.empty() &&
-                    CJobPath::IsSameFile(channel.strPath, other.strFilePath)) {
-                    selfOverwrite = "The mono file " + Quoted(channel.strPath) +
-                                    " would overwrite the source " + Quoted(other.strFilePath) +
-                                    "; " + Quoted(row.strFilePath) +
-                                    " is not split. Choose another output folder.";
-                    break;
-                }
+            const std::string input =
+                selfOverwrite.empty() ? CJobPath::SameFileIn(channel.strPath, arrayInput) : "";
+            if (!input.empty()) {
+                selfOverwrite = "The mono file " + Quoted(channel.strPath) +
+                                " would overwrite the source " + Quoted(input) + "; " +
+                                Quoted(row.strFilePath) +
+                                " is not split. Choose another output folder.";
             }
         }
         if (!selfOverwrite.empty()) {

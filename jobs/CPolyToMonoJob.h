@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CBwfLayout.h"
 #include "CJobHost.h"
 #include "CJobResult.h"
 
@@ -24,22 +25,18 @@ public:
 
     std::vector<_SOURCEROW> m_arraySource;
     std::string m_strDestFolder;
+    // Mono files larger than this are written as RF64 (see CMonoWriter);
+    // tests lower it to see that layout on small files.
+    uint64_t m_rf64Limit = RIFF_FILE_MAX;
 
     // Runs the rows in order. A row whose source cannot be split is skipped
     // with a message before anything is asked or written for it: not a
     // regular file, a take name that is no plain file name, an impossible
-    // format or layout, mono files over 4 GiB, or a mono file that is a
-    // source of the run. The others go on. Ends at once when the overwrite
-    // question is answered Cancel, when a mono file cannot be created, or
-    // when isCancel is set. A mono file replaces an existing one only once
-    // it is complete; a row that fails or is cancelled leaves the files it
-    // was writing as they were (those of an earlier pass are in place), and
-    // no take folder it created empty.
-    // "TAKE\tChannel n" names each channel before its pass, and
-    // "TAKE\tFinish !" follows a row's last file in place.
+    // format or layout, or a mono file that is a source of the run. The others go on. Ends at once
+    // when the overwrite question is answered Cancel, when a mono file cannot be created, or when
+    // isCancel is set. A mono file replaces an existing one only once it is complete; a row that
+    // fails or is cancelled leaves the files it was writing as they were (those of an earlier pass
+    // are in place), and no take folder it created empty. "TAKE\tChannel n" names each channel
+    // before its pass, and "TAKE\tFinish !" follows a row's last file in place.
     JOBRESULT Run(CJobHost& host, const std::atomic<bool>& isCancel) const;
-
-    static std::string TakeName(const std::string& fileName);
-    static std::string MonoPath(const std::string& takeFolder, const std::string& takeName,
-                                int channel);
 };

@@ -5,15 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 
-namespace {
-
-bool Exists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
-
-} // namespace
-
 std::string CTakeScanner::TakeNameOf(const std::string& fileName) {
     std::string::size_type dot = fileName.rfind('.');
     if (dot == std::string::npos) {
@@ -61,16 +52,6 @@ std::vector<std::string> CTakeScanner::ScanFolder(const std::string& folder) {
     return arrayTake;
 }
 
-std::string CTakeScanner::MonoPath(const std::string& folder, const std::string& takeName, int n) {
-    std::string base = folder + "/" + takeName + "_" + std::to_string(n);
-    const bool isLower = CJobPath::IsRegularFile(base + ".wav");
-    if (!isLower && (CJobPath::IsRegularFile(base + ".WAV") ||
-                     (!Exists(base + ".wav") && Exists(base + ".WAV")))) {
-        return base + ".WAV";
-    }
-    return base + ".wav";
-}
-
 int CTakeScanner::ChannelOf(const std::string& fileName, const std::string& takeName) {
     if (takeName.empty() || fileName.size() < takeName.size() + 6 ||
         fileName.compare(0, takeName.size() + 1, takeName + "_") != 0 ||
@@ -107,7 +88,7 @@ std::vector<std::string> CTakeScanner::MonoPaths(const std::string& folder,
                                                  const std::string& takeName) {
     std::vector<std::string> arrayPath;
     for (int n : Channels(folder, takeName)) {
-        arrayPath.push_back(MonoPath(folder, takeName, n));
+        arrayPath.push_back(CJobPath::FindMonoPath(folder, takeName, n));
     }
     return arrayPath;
 }

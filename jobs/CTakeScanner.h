@@ -25,10 +25,8 @@ public:
     // regular file (also through a link) in the folder. One pass over the
     // folder, whatever the numbers.
     static std::vector<int> Channels(const std::string& folder, const std::string& takeName);
-    // The mono file of channel n: TAKE_n.wav, or TAKE_n.WAV when only that is
-    // a regular file, or when neither is and only TAKE_n.WAV exists.
-    static std::string MonoPath(const std::string& folder, const std::string& takeName, int n);
-    // The mono files of the channels in Channels, lowest channel first.
+    // The mono files of the channels in Channels (CJobPath::FindMonoPath),
+    // lowest channel first.
     static std::vector<std::string> MonoPaths(const std::string& folder,
                                               const std::string& takeName);
 };

@@ -14,29 +14,34 @@ bool CWaveFormat::Read(CBwfFile& file, const std::string& path, uint32_t maxFram
         reason = name + " is too short to be a wave file.";
         return false;
     }
-    if (std::memcmp(header, "RF64", 4) == 0 || std::memcmp(header, "BW64", 4) == 0) {
-        reason = name + " is an RF64 file; files of 4 GiB and more are not supported.";
-        return false;
-    }
-    if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0) {
+    const FORM form = file.GetForm();
+    if (form == FORM_NONE || std::memcmp(header + 8, "WAVE", 4) != 0) {
         reason = name + " is not a RIFF/WAVE file.";
         return false;
     }
-    uint32_t fmtSize = file.GetChunkSize(CHUNK_FMT);
-    unsigned char body[40] = {};
-    if (fmtSize < 16 || file.ReadFile(body, fmtSize >= 40 ? 40 : 16) == 0) {
+    std::string problem;
+    if (file.GetDs64Problem(problem)) {
+        reason = name + " cannot be read: " + problem + ".";
+        return false;
+    }
+    const uint64_t fmtSize = file.GetChunkSize64(CHUNK_FMT);
+    const uint32_t bodyBytes = fmtSize >= FMT_BODY_EXTENSIBLE ? FMT_BODY_EXTENSIBLE : FMT_BODY_PCM;
+    unsigned char body[FMT_BODY_EXTENSIBLE] = {};
+    _FMT fmt;
+    if (fmtSize < FMT_BODY_PCM || file.ReadFile(body, bodyBytes) == 0 ||
+        !fmt.Read(body, bodyBytes)) {
         reason = name + " has no readable format (fmt) chunk.";
         return false;
     }
-    m_formatTag = uint16_t(CBwfFile::BinToDec(body, 2));
-    m_channels = uint16_t(CBwfFile::BinToDec(body + 2, 2));
-    m_samplesPerSec = CBwfFile::BinToDec(body + 4, 4);
-    m_blockAlign = uint16_t(CBwfFile::BinToDec(body + 12, 2));
-    m_bitsPerSample = uint16_t(CBwfFile::BinToDec(body + 14, 2));
+    m_formatTag = fmt.formatTag;
+    m_channels = fmt.channels;
+    m_samplesPerSec = fmt.samplesPerSec;
+    m_blockAlign = fmt.blockAlign;
+    m_bitsPerSample = fmt.bitsPerSample;
     m_bytesPerSample = uint16_t((m_bitsPerSample + 7) / 8);
-    m_isExtensible = m_formatTag == FORMAT_EXTENSIBLE && fmtSize >= 40;
-    m_channelMask = m_isExtensible ? CBwfFile::BinToDec(body + 20, 4) : 0;
-    m_sampleFormat = m_isExtensible ? uint16_t(CBwfFile::BinToDec(body + 24, 2)) : m_formatTag;
+    m_isExtensible = fmt.isExtensible;
+    m_channelMask = fmt.channelMask;
+    m_sampleFormat = m_isExtensible ? fmt.subFormat : m_formatTag;
 
     if (m_sampleFormat != FORMAT_PCM && m_sampleFormat != FORMAT_FLOAT) {
         reason = name + " holds compressed audio (format " + std::to_string(m_sampleFormat) +

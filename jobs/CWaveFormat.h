@@ -8,11 +8,6 @@ class CBwfFile;
 // The "fmt " chunk of an open file as the conversions need it, with the
 // checks that decide whether its samples can be split or merged at all.
 struct CWaveFormat {
-    static constexpr uint16_t FORMAT_PCM = 1;
-    static constexpr uint16_t FORMAT_FLOAT = 3;
-    static constexpr uint16_t FORMAT_EXTENSIBLE = 0xFFFE;
-    // The largest file a 32-bit RIFF size field can describe.
-    static constexpr uint64_t RIFF_FILE_MAX = 0xFFFFFFFFull + 8;
     // The largest frame the conversions take: 1024 channels of 4 bytes, or
     // 512 of 8.
     static constexpr uint32_t MAX_FRAME_BYTES = 4096;
@@ -31,12 +26,12 @@ struct CWaveFormat {
     // PCM or float: the tag, or the extensible sub-format's tag.
     uint16_t m_sampleFormat = 0;
 
-    // Reads the format of file (named path in messages). False with a reason
-    // naming the file when it is not a RIFF/WAVE file, is RF64, has no
-    // readable "fmt " chunk, holds samples that cannot be (de)interleaved
-    // byte by byte (compressed formats, frames over maxFrameBytes), or
-    // declares an impossible format: 0 channels, a sample rate of 0, 0 bits
-    // per sample, or a block align other than channels times the bytes of a
-    // sample. The reason then names the field and its value.
+    // Reads the format of file (named path in messages), a RIFF, RF64 or
+    // BW64 file. False with a reason naming the file when it is not a
+    // RIFF/WAVE file, when its "ds64" chunk is missing or bad (the engine's
+    // text of the problem), has no readable "fmt " chunk, holds samples that cannot be
+    // (de)interleaved byte by byte (compressed formats, frames over maxFrameBytes), or declares an
+    // impossible format: 0 channels, a sample rate of 0, 0 bits per sample, or a block align other
+    // than channels times the bytes of a sample. The reason then names the field and its value.
     bool Read(CBwfFile& file, const std::string& path, uint32_t maxFrameBytes, std::string& reason);
 };

@@ -29,6 +29,61 @@ inline std::string Order(const Bytes& file) {
     return order;
 }
 
+inline uint64_t Le64(const Bytes& bytes, std::size_t at) {
+    return Le(bytes, at) | uint64_t(Le(bytes, at + 4)) << 32;
+}
+inline bool IsRf64(const Bytes& file) {
+    return file.size() >= 12 &&
+           (Slice(file, 0, 4) == Text("RF64") || Slice(file, 0, 4) == Text("BW64"));
+}
+
+// The top-level chunks of an RF64 file, each size field of 0xFFFFFFFF
+// replaced by its size from "ds64" (the data size, or the table's entry),
+// read independently of the engine; empty when they do not follow each
+// other exactly to the end of the file, each whole, with zero pad bytes.
+inline std::vector<CHUNKAT> Rf64Chunks(const Bytes& file) {
+    std::vector<CHUNKAT> list;
+    if (!IsRf64(file) || file.size() < 48 || Slice(file, 12, 4) != Text("ds64")) {
+        return {};
+    }
+    const uint32_t ds64Size = Le(file, 16), tableLength = Le(file, 44);
+    for (uint64_t at = 12; at < file.size();) {
+        if (at % 2 != 0 || at + 8 > file.size()) {
+            return {};
+        }
+        std::string id(file.begin() + at, file.begin() + at + 4);
+        uint64_t size = Le(file, at + 4);
+        if (size == 0xFFFFFFFF && id == "data") {
+            size = Le64(file, 28);
+        } else if (size == 0xFFFFFFFF) {
+            for (uint32_t k = 0; k < tableLength && 48 + 12 * k + 12 <= 20 + ds64Size; ++k) {
+                if (Slice(file, 48 + 12 * k, 4) == Text(id)) {
+                    size = Le64(file, 48 + 12 * k + 4);
+                }
+            }
+        }
+        if (at + 8 + size + size % 2 > file.size() || (size % 2 == 1 && file[at + 8 + size] != 0)) {
+            return {};
+        }
+        list.push_back({id.substr(0, id.find_last_not_of(' ') + 1), at, uint32_t(size)});
+        at += 8 + size + size % 2;
+    }
+    return list;
+}
+
+// What a reader of RF64 checks: 0xFFFFFFFF as the RIFF size, the "ds64"
+// RIFF size the file length - 8, chunks as Rf64Chunks reads them.
+inline ::testing::AssertionResult StrictRf64(const Bytes& file) {
+    const std::vector<CHUNKAT> chunks = Rf64Chunks(file);
+    if (chunks.empty() || Le(file, 4) != 0xFFFFFFFF || Slice(file, 8, 4) != Text("WAVE")) {
+        return ::testing::AssertionFailure() << "no RF64 header or its chunks do not fit";
+    }
+    if (Le64(file, 20) != file.size() - 8) {
+        return ::testing::AssertionFailure() << "ds64 RIFF size " << Le64(file, 20);
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class CTestHost : public CJobHost {
 public:
     enum CANCEL { CANCEL_NONE, CANCEL_FIRST, CANCEL_LAST };
@@ -87,25 +142,40 @@ protected:
             }
             SCOPED_TRACE(path);
             EXPECT_EQ(path.find(".partial"), std::string::npos) << "a temporary file is left";
-            EXPECT_TRUE(StrictRiff(bytes));
+            const bool isRf64 = IsRf64(bytes);
+            EXPECT_TRUE(isRf64 ? StrictRf64(bytes) : StrictRiff(bytes));
+            std::vector<CHUNKAT> chunks = isRf64 ? Rf64Chunks(bytes) : Chunks(bytes);
+            auto find = [&](const std::string& id) {
+                for (const CHUNKAT& chunk : chunks) {
+                    if (chunk.id == id) {
+                        return chunk;
+                    }
+                }
+                return CHUNKAT{"none", 0, 0};
+            };
             SF_INFO info{};
             SNDFILE* pFile = sf_open(path.c_str(), SFM_READ, &info);
             EXPECT_NE(pFile, nullptr) << sf_strerror(nullptr);
             if (pFile != nullptr) {
                 // libsndfile agrees with the file's own fmt and data chunks.
-                const Bytes fmt = Body(bytes, "fmt");
+                const Bytes fmt = Slice(bytes, find("fmt").pointer + 8, 16);
                 const uint32_t align = Le(fmt, 12) & 0xFFFF;
+                const uint64_t dataSize = find("data").size;
                 EXPECT_EQ(uint32_t(info.channels), Le(fmt, 0) >> 16);
                 EXPECT_EQ(uint32_t(info.samplerate), Le(fmt, 4));
-                EXPECT_EQ(uint64_t(info.frames), Find(bytes, "data").size / align);
+                EXPECT_EQ(uint64_t(info.frames), dataSize / align);
+                if (isRf64) {
+                    EXPECT_EQ(Le64(bytes, 36), dataSize / align); // the sample count
+                }
                 sf_close(pFile);
             }
         }
     }
     // Splits files of the folder, each with its channels, into "out".
     JOBRESULT Split(CTestHost& host,
-                    const std::vector<std::pair<std::string, std::vector<int>>>& rows) const {
-        CPolyToMonoJob job{{}, PathOf("out")};
+                    const std::vector<std::pair<std::string, std::vector<int>>>& rows,
+                    uint64_t rf64Limit = RIFF_FILE_MAX, const std::string& out = "out") const {
+        CPolyToMonoJob job{{}, PathOf(out), rf64Limit};
         for (const auto& row : rows) {
             job.m_arraySource.push_back(
                 {fs::path(row.first).filename().string(), PathOf(row.first), row.second});
@@ -116,10 +186,11 @@ protected:
         return result;
     }
     JOBRESULT Merge(CTestHost& host, const std::string& source, const std::string& take,
-                    const std::vector<int>& channels, int mode = 0) const {
+                    const std::vector<int>& channels, int mode = 0,
+                    uint64_t rf64Limit = RIFF_FILE_MAX) const {
         const std::map<std::string, Bytes> before = Outputs();
         const JOBRESULT result =
-            CMonoToPolyJob{take, channels, PathOf(source), PathOf("out"), mode, {}}.Run(
+            CMonoToPolyJob{take, channels, PathOf(source), PathOf("out"), mode, {}, rf64Limit}.Run(
                 host, host.m_isCancel);
         CheckOutputs(before);
         return result;

@@ -181,20 +181,3 @@ TEST_F(CJobTest, CancelRemovesTheMonoFilesBeingWritten) {
             std::count(host.m_arrayProgress.begin(), host.m_arrayProgress.end(), "B\tFinish !"), 0);
     }
 }
-
-TEST_F(CJobTest, FilesOver4GiBAreRefusedBeforeAnythingIsWritten) {
-    const Bytes head = Wave(FmtBody(1, 1, 16, 48000), {}, {}, {}, 0xFFFFFF00);
-    std::error_code error;
-    fs::resize_file(Write("T_1.wav", head), head.size() + 0xFFFFFF00ull, error); // sparse
-    if (error) {
-        GTEST_SKIP() << "no sparse file: " << error.message();
-    }
-    CTestHost split, merge;
-    EXPECT_EQ(Split(split, {{"T_1.wav", {1}}}), JOBRESULT_FAILED);
-    EXPECT_EQ(Merge(merge, "", "T", {1}), JOBRESULT_FAILED);
-    EXPECT_EQ(FileCount("out"), 0u); // not even a take folder
-    for (const CTestHost* host : {&split, &merge}) {
-        ASSERT_EQ(host->m_arrayError.size(), 1u);
-        EXPECT_NE(host->m_arrayError[0].find("4 GiB"), std::string::npos);
-    }
-}

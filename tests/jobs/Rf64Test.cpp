@@ -1,0 +1,208 @@
+// RF64 in both directions: sources and monos whose sizes are in "ds64", and
+// outputs that switch to the RF64 layout past the writers' limit, lowered
+// here so that the layout shows on small files.
+
+#include "CJobFiles.h"
+
+#include <cstdlib>
+
+namespace {
+
+Bytes U64(uint64_t value) {
+    return U32(uint32_t(value)) + U32(uint32_t(value >> 32));
+}
+
+// The RF64 form of a RIFF output: "ds64" after the header, the "data" size
+// in it, and a "pad " chunk shorter by the 36 bytes of "ds64" (or, without
+// one, everything 36 bytes later).
+Bytes ToRf64(const Bytes& riff, uint32_t align) {
+    const CHUNKAT pad = Find(riff, "pad"), data = Find(riff, "data");
+    Bytes body = Slice(riff, 12, (pad.id == "pad" ? pad.pointer : data.pointer) - 12);
+    if (pad.id == "pad") {
+        body = body + Chunk("pad ", Bytes(pad.size - 36));
+    }
+    body = body + Text("data") + U32(0xFFFFFFFF) + Slice(riff, data.pointer + 8, riff.size());
+    const Bytes ds64 = Text("ds64") + U32(28) + U64(body.size() + 4 + 36) + U64(data.size) +
+                       U64(data.size / align) + U32(0);
+    return Text("RF64") + U32(0xFFFFFFFF) + Text("WAVE") + ds64 + body;
+}
+
+// An RF64 (or BW64) file built by hand: "ds64" with a table entry for its
+// "Tail" chunk, whose size field, like that of "data", says 0xFFFFFFFF; the
+// "Tail" after the samples, or before them.
+Bytes Rf64Source(const char* form, const Bytes& fmt, const Bytes& before, const Bytes& samples,
+                 bool isTailFirst = false) {
+    const Bytes tail = Text("Tail") + U32(0xFFFFFFFF) + Pattern(5, 4) + Bytes(1);
+    const Bytes data = Text("data") + U32(0xFFFFFFFF) + samples + Bytes(samples.size() % 2);
+    const Bytes rest = Chunk("fmt ", fmt) + before + (isTailFirst ? tail + data : data + tail);
+    const uint64_t riffSize = 4 + 8 + 40 + rest.size();
+    const Bytes ds64 = Text("ds64") + U32(40) + U64(riffSize) + U64(samples.size()) +
+                       U64(samples.size() / (Le(fmt, 12) & 0xFFFF)) + U32(1) + Text("Tail") +
+                       U64(5);
+    return Text(form) + U32(0xFFFFFFFF) + Text("WAVE") + ds64 + rest;
+}
+
+// The same file as RIFF, its "ds64" a "JUNK" chunk of the same bytes.
+Bytes RiffOf(const Bytes& rf64, uint32_t dataSize) {
+    Bytes riff = rf64;
+    std::copy_n("RIFF", 4, riff.begin());
+    Put(riff, 4, uint32_t(riff.size() - 8));
+    std::copy_n("JUNK", 4, riff.begin() + 12);
+    for (const std::string& id : {std::string("data"), std::string("Tail")}) {
+        auto at = std::search(riff.begin() + 60, riff.end(), id.begin(), id.end());
+        Put(riff, std::size_t(at - riff.begin()) + 4, id == "data" ? dataSize : 5);
+    }
+    return riff;
+}
+
+} // namespace
+
+TEST_F(CJobTest, SplitWritesRf64OnlyPastTheLimit) {
+    Write("T.wav", Wave(FmtBody(1, 2, 16, 48000), Chunk("bext", Pattern(858, 2)),
+                        Pattern(2 * 2 * 3000, 1), Chunk("Tail", Pattern(9, 3))));
+    CTestHost host;
+    ASSERT_EQ(Split(host, {{"T.wav", {1, 2}}}), JOBRESULT_DONE);
+    const Bytes riff = Read("out/T/T_2.wav");
+    ASSERT_EQ(Find(riff, "data").pointer + 8, 32768u);
+    for (uint64_t limit : {uint64_t(riff.size()), uint64_t(riff.size() - 1)}) {
+        SCOPED_TRACE(limit);
+        ClearOut();
+        ASSERT_EQ(Split(host, {{"T.wav", {1, 2}}}, limit), JOBRESULT_DONE);
+        const Bytes mono = Read("out/T/T_2.wav");
+        EXPECT_TRUE(SameBytes(mono, limit < riff.size() ? ToRf64(riff, 2) : riff));
+        EXPECT_EQ(Rf64Chunks(ToRf64(riff, 2)).back().id, "Tail");
+    }
+}
+
+TEST_F(CJobTest, MergeWritesRf64OnlyPastTheLimit) {
+    // A lead with its own "bext", so that no date of today is written.
+    const Bytes bext = Chunk("bext", Pattern(858, 2));
+    const struct {
+        int mode;
+        uint32_t fake; // an undefined chunk of the lead, ahead of the samples in mode 0
+        uint64_t firstSample, rf64FirstSample;
+    } cases[] = {
+        {0, 0, 32768, 32768},
+        {2, 0, 4096, 4096},
+        {2, 3000, 4096, 4096},
+        // No room for a "pad " chunk: the samples 36 bytes later.
+        {0, 20358, 32762, 32762 + 36},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.fake);
+        fs::remove_all(PathOf("in"));
+        ClearOut();
+        const Bytes fake = t.fake != 0 ? Chunk("Fake", Pattern(t.fake, 7)) : Bytes();
+        Write("in/T_1.wav", Wave(FmtBody(1, 1, 24, 48000), bext + fake, Pattern(3 * 5000, 1)));
+        Write("in/T_3.wav", Wave(FmtBody(1, 1, 24, 48000), {}, Pattern(3 * 4000, 3)));
+        CTestHost host;
+        ASSERT_EQ(Merge(host, "in", "T", {1, 3}, t.mode), JOBRESULT_DONE);
+        const Bytes riff = Read("out/T.wav");
+        ASSERT_EQ(Find(riff, "data").pointer + 8, t.firstSample);
+        ClearOut();
+        ASSERT_EQ(Merge(host, "in", "T", {1, 3}, t.mode, riff.size()), JOBRESULT_DONE);
+        EXPECT_TRUE(SameBytes(Read("out/T.wav"), riff));
+        ClearOut();
+        ASSERT_EQ(Merge(host, "in", "T", {1, 3}, t.mode, riff.size() - 1), JOBRESULT_DONE);
+        const Bytes rf64 = Read("out/T.wav");
+        EXPECT_TRUE(SameBytes(rf64, ToRf64(riff, 9)));
+        for (const CHUNKAT& chunk : Rf64Chunks(rf64)) {
+            if (chunk.id == "data") {
+                EXPECT_EQ(chunk.pointer + 8, t.rf64FirstSample);
+            }
+        }
+    }
+}
+
+TEST_F(CJobTest, Rf64AndBw64SourcesAreSplitAndMerged) {
+    const Bytes fmt = FmtBody(1, 2, 16, 44100);
+    const Bytes samples = Pattern(2 * 2 * 700, 5);
+    for (const char* form : {"RF64", "BW64"}) {
+        SCOPED_TRACE(form);
+        ClearOut();
+        fs::create_directories(PathOf("out/a"));
+        fs::create_directories(PathOf("out/b"));
+        const Bytes rf64 = Rf64Source(form, fmt, Chunk("JUNK", Pattern(100, 6)), samples);
+        Write("in/T.wav", rf64);
+        Write("riff/T.wav", RiffOf(rf64, uint32_t(samples.size())));
+        CTestHost host;
+        // As RIFF monos: exactly those of the same file in RIFF with a "JUNK"
+        // for its "ds64", and the "Tail" chunk's size in its field.
+        ASSERT_EQ(Split(host, {{"in/T.wav", {1, 2}}}, RIFF_FILE_MAX, "out/a"), JOBRESULT_DONE);
+        ASSERT_EQ(Split(host, {{"riff/T.wav", {1, 2}}}, RIFF_FILE_MAX, "out/b"), JOBRESULT_DONE);
+        EXPECT_TRUE(host.m_arrayError.empty());
+        const Bytes mono = Read("out/a/T/T_1.wav");
+        EXPECT_TRUE(SameBytes(mono, Read("out/b/T/T_1.wav")));
+        EXPECT_EQ(Slice(mono, 0, 20), Text("RIFF") + U32(uint32_t(mono.size() - 8)) + Text("WAVE") +
+                                          Text("JUNK") + U32(40));
+        EXPECT_EQ(Find(mono, "Tail").size, 5u);
+        // As RF64 monos: their own "ds64", then the source's table as "JUNK",
+        // so the offsets stay.
+        ClearOut();
+        ASSERT_EQ(Split(host, {{"in/T.wav", {1, 2}}}, 1000), JOBRESULT_DONE);
+        const Bytes rf64Mono = Read("out/T/T_1.wav");
+        EXPECT_TRUE(SameBytes(Slice(rf64Mono, 48, 12), Text("JUNK") + U32(4) + Slice(rf64, 56, 4)));
+        EXPECT_EQ(Slice(rf64Mono, 60, 8), Slice(rf64, 60, 8)); // "fmt " where it was
+        EXPECT_EQ(Le64(rf64Mono, 28), 2048u);
+        const std::vector<CHUNKAT> chunks = Rf64Chunks(rf64Mono);
+        ASSERT_FALSE(chunks.empty());
+        EXPECT_EQ(chunks.back().id, "Tail");
+        EXPECT_EQ(Find(mono, "data").pointer, chunks[5].pointer); // behind "pad "
+        EXPECT_EQ(chunks[5].id + chunks[4].id, "datapad");
+
+        // An RF64 lead: its "ds64" is not carried, its sizes are used.
+        fs::remove_all(PathOf("takes"));
+        const Bytes monoFmt = FmtBody(1, 1, 16, 44100);
+        Bytes lead =
+            Rf64Source(form, monoFmt, Chunk("Fake", Pattern(6, 8)), Pattern(1400, 1), true);
+        Write("takes/T_1.wav", lead);
+        Write("takes/T_2.wav", Wave(monoFmt, {}, Pattern(1400, 2)));
+        ClearOut();
+        ASSERT_EQ(Merge(host, "takes", "T", {1, 2}, 1), JOBRESULT_DONE);
+        const Bytes poly = Read("out/T.wav");
+        EXPECT_EQ(Order(poly), "bext fmt pad data cue plst LIST Fake Tail");
+        EXPECT_EQ(Body(poly, "Tail"), Pattern(5, 4));
+        EXPECT_EQ(Find(poly, "data").size, 4096u);
+        EXPECT_EQ(Slice(poly, 32768, 4), Slice(lead, 120, 2) + Pattern(2, 2));
+    }
+}
+
+// A real output past 4 GiB: a merge of a sparse mono of 4 GiB. It writes
+// 4 GiB (about 17 s on the development machine's disk); it is skipped when
+// there is no room for that, or when KESTRAWAVE_SKIP_LARGE_TESTS is set.
+TEST_F(CJobTest, AMonoOf4GiBIsMergedIntoAnRf64File) {
+    if (std::getenv("KESTRAWAVE_SKIP_LARGE_TESTS") != nullptr) {
+        GTEST_SKIP() << "KESTRAWAVE_SKIP_LARGE_TESTS is set";
+    }
+    const uint64_t dataSize = 0xFFFFFF00ull;
+    std::error_code error;
+    const fs::space_info space = fs::space(m_pathFolder, error);
+    if (error || space.available < dataSize + (uint64_t(1) << 30)) {
+        GTEST_SKIP() << "not enough free space for 4 GiB";
+    }
+    const Bytes head = Wave(FmtBody(1, 1, 16, 48000), {}, {}, {}, uint32_t(dataSize));
+    fs::resize_file(Write("in/T_1.wav", head), head.size() + dataSize, error); // sparse
+    if (error) {
+        GTEST_SKIP() << "no sparse file: " << error.message();
+    }
+    CTestHost host;
+    ASSERT_EQ(
+        CMonoToPolyJob({"T", {1}, PathOf("in"), PathOf("out"), 2, {}}).Run(host, host.m_isCancel),
+        JOBRESULT_DONE);
+    EXPECT_TRUE(host.m_arrayError.empty());
+    const std::string path = PathOf("out/T.wav");
+    std::ifstream file(path, std::ios::binary);
+    Bytes header(64);
+    file.read(reinterpret_cast<char*>(header.data()), 64);
+    EXPECT_EQ(Slice(header, 0, 16), Text("RF64") + U32(0xFFFFFFFF) + Text("WAVE") + Text("ds64"));
+    EXPECT_EQ(Le64(header, 20), fs::file_size(path) - 8);
+    const uint64_t filled = uint64_t(1) << 32; // up to a multiple of 2048
+    EXPECT_EQ(Le64(header, 28), filled);
+    EXPECT_EQ(Le64(header, 36), filled / 2);
+    SF_INFO info{};
+    SNDFILE* pFile = sf_open(path.c_str(), SFM_READ, &info);
+    ASSERT_NE(pFile, nullptr) << sf_strerror(nullptr);
+    EXPECT_EQ(uint64_t(info.frames), filled / 2);
+    EXPECT_EQ(info.channels, 1);
+    sf_close(pFile);
+}
