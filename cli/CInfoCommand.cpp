@@ -148,14 +148,10 @@ std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
     // identifier, so the listed chunks tell the undefined ones theirs.
     std::map<std::string, uint64_t> ds64Size;
     std::string nowhereId;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const CBwfFile::_CHUNKENTRY& entry = list[i];
+    for (const CBwfFile::_CHUNKENTRY& entry : list) {
         CHUNKROW row{IdForJson(entry.chunk.id), entry.pointer, entry.realSize, SIZEFROM_FIELD};
         if (isRf64 && entry.chunk.size == SIZE_IN_DS64) {
-            // The engine keeps the field when "ds64" does not resolve it,
-            // and the walk ends there.
-            const bool isLast = i + 1 == total;
-            row.from = entry.realSize == SIZE_IN_DS64 && isLast ? SIZEFROM_NOWHERE : SIZEFROM_DS64;
+            row.from = entry.isSizeUnresolved ? SIZEFROM_NOWHERE : SIZEFROM_DS64;
             if (row.from == SIZEFROM_DS64) {
                 ds64Size.emplace(row.id, entry.realSize);
             }

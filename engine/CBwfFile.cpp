@@ -476,6 +476,7 @@ uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list, uint32_t maxCou
                 entry.chunk.size = item.size;
                 entry.pointer = item.pointer;
                 entry.realSize = item.realSize;
+                entry.isSizeUnresolved = item.isSizeUnresolved;
                 list.push_back(entry);
             }
             if (count != UINT32_MAX) {
@@ -496,6 +497,7 @@ bool CBwfFile::WalkChunks(uint64_t position, const CHUNKVISIT& visit) {
         chunk.chunk.size = item.size;
         chunk.pointer = item.pointer;
         chunk.realSize = item.realSize;
+        chunk.isSizeUnresolved = item.isSizeUnresolved;
         chunk.isComplete = item.isComplete;
         chunk.isPadMissing = item.isPadMissing;
         if (!visit(chunk)) {

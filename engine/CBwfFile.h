@@ -93,6 +93,9 @@ public:
         _CHUNK chunk;
         uint64_t pointer;  // position of the chunk's identifier
         uint64_t realSize; // chunk.size, or its size from "ds64"
+        // The field says 0xFFFFFFFF in an RF64/BW64 file and "ds64" gives no
+        // size for it; the listing ends with it.
+        bool isSizeUnresolved;
     };
 
     // One chunk as found by WalkChunks.
@@ -100,8 +103,10 @@ public:
         _CHUNK chunk;
         uint64_t pointer;
         // chunk.size, or its size from "ds64". A field of SIZE_IN_DS64 that
-        // "ds64" does not resolve is kept, and the walk ends after the item.
+        // "ds64" does not resolve is kept (isSizeUnresolved), and the walk
+        // ends after the item.
         uint64_t realSize;
+        bool isSizeUnresolved;
         // False for a header cut off by the end of the file (the size is 0).
         bool isComplete;
         // The body is odd and the RIFF pad byte after it is missing: the

@@ -267,6 +267,7 @@ bool CChunkWalker::Next(ITEM& item) {
         return End();
     }
     item.isPadMissing = false;
+    item.isSizeUnresolved = false;
     if (m_isTypePending) {
         m_isTypePending = false;
         std::memcpy(item.id, "adtl", 4);
@@ -319,6 +320,7 @@ bool CChunkWalker::Next(ITEM& item) {
     item.size = LittleEndian32(header + 4);
     // A size "ds64" does not resolve is one that runs past the end.
     if (!m_pDs64->RealSize(item.id, item.size, false, item.realSize)) {
+        item.isSizeUnresolved = true;
         m_isEnded = true;
     }
     if (std::memcmp(header, "LIST", 4) == 0) {

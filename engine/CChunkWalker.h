@@ -92,6 +92,9 @@ public:
         uint32_t size; // the size field; 0 for TOKEN_LISTTYPE
         uint64_t pointer;
         uint64_t realSize; // size, or the size from "ds64" in an RF64/BW64 file
+        // The field says SIZE_IN_DS64 and "ds64" gives no size for it: the
+        // walk ends after the item.
+        bool isSizeUnresolved;
         TOKEN token;
         // False for a header cut off by the end of the file: the identifier
         // can still be matched, the size is not known. The walk ends after it.
