@@ -24,6 +24,13 @@ bool CWaveFormat::Read(CBwfFile& file, const std::string& path, uint32_t maxFram
         reason = name + " cannot be read: " + problem + ".";
         return false;
     }
+    // Past 4 GiB a RIFF file's 32-bit sizes hold only the low bits of the
+    // real ones: what lies beyond cannot be told from garbage.
+    if (form == FORM_RIFF && file.GetFileSize() > RIFF_FILE_MAX) {
+        reason = name + " is a RIFF file larger than the 4 GiB its sizes can describe; a file " +
+                 "past 4 GiB must be RF64 or BW64.";
+        return false;
+    }
     const uint64_t fmtSize = file.GetChunkSize64(CHUNK_FMT);
     const uint32_t bodyBytes = fmtSize >= FMT_BODY_EXTENSIBLE ? FMT_BODY_EXTENSIBLE : FMT_BODY_PCM;
     unsigned char body[FMT_BODY_EXTENSIBLE] = {};

@@ -206,3 +206,24 @@ TEST_F(CJobTest, AMonoOf4GiBIsMergedIntoAnRf64File) {
     EXPECT_EQ(info.channels, 1);
     sf_close(pFile);
 }
+
+// A RIFF file past 4 GiB: its 32-bit sizes cannot say where its chunks are.
+TEST_F(CJobTest, ARiffFilePastFourGiBIsRefused) {
+    const Bytes head = Wave(FmtBody(1, 2, 16, 48000), {}, Pattern(4000, 1));
+    std::error_code error;
+    fs::resize_file(Write("big.wav", head), RIFF_FILE_MAX + 2, error); // sparse
+    if (error) {
+        GTEST_SKIP() << "no sparse file: " << error.message();
+    }
+    fs::create_directories(PathOf("in"));
+    fs::create_symlink(PathOf("big.wav"), PathOf("in/B_1.wav"));
+    CTestHost host;
+    EXPECT_EQ(Split(host, {{"big.wav", {1, 2}}}), JOBRESULT_FAILED);
+    EXPECT_EQ(Merge(host, "in", "B", {1}), JOBRESULT_FAILED);
+    ASSERT_EQ(host.m_arrayError.size(), 2u);
+    for (const std::string& message : host.m_arrayError) {
+        EXPECT_NE(message.find("larger than the 4 GiB its sizes can describe"), std::string::npos)
+            << message;
+    }
+    EXPECT_EQ(FileCount("out"), 0u);
+}
