@@ -426,8 +426,9 @@ bool CBwfFile::GetFormat(uint16_t& channels, uint16_t& bitsPerSample, uint32_t& 
     // width, and bytes of the next chunk must not be taken for one.
     unsigned char chunk[4 + FMT_BODY_PCM];
     _FMT fmt;
-    if (m_file.read(chunk, sizeof chunk) != sizeof chunk ||
-        !fmt.Read(chunk + 4, BinToDec(chunk, 4))) {
+    // Only the PCM fields are read, whatever size the chunk declares.
+    if (m_file.read(chunk, sizeof chunk) != sizeof chunk || BinToDec(chunk, 4) < FMT_BODY_PCM ||
+        !fmt.Read(chunk + 4, FMT_BODY_PCM)) {
         return false;
     }
     channels = fmt.channels;

@@ -64,8 +64,8 @@ struct _FMT {
     uint32_t channelMask = 0;
     uint16_t subFormat = 0; // the sub-format GUID's tag
 
-    // The fields of a body of size bytes; false, nothing changed, when it is
-    // shorter than FMT_BODY_PCM.
+    // The fields of the size bytes at body (all of them readable); false,
+    // nothing changed, when they are fewer than FMT_BODY_PCM.
     bool Read(const unsigned char* body, uint32_t size) {
         if (size < FMT_BODY_PCM) {
             return false;

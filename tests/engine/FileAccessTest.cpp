@@ -158,3 +158,17 @@ TEST(CFileAccessDeathTest, OperationsNeedingAnOpenFileAbortWithTheExpression) {
     EXPECT_DEATH(file.RemoveUndefineChunkLinkList(0),
                  "failed assertion `index < m_undefineChunkCount'");
 }
+
+TEST_F(CFileAccessTest, GetFormatReadsThePcmFieldsOfAnyFmtChunk) {
+    for (uint16_t tag : {uint16_t(1), uint16_t(0xFFFE)}) {
+        CBwfFile file;
+        ASSERT_TRUE(file.OpenFile(
+            Write("a.wav", Wave(FmtBody(tag, 6, 24, 96000, 0x3F), {}, {})).c_str(), true));
+        uint16_t channels = 0, bits = 0;
+        uint32_t rate = 0;
+        EXPECT_TRUE(file.GetFormat(channels, bits, rate));
+        EXPECT_EQ(channels, 6);
+        EXPECT_EQ(bits, 24);
+        EXPECT_EQ(rate, 96000u);
+    }
+}
