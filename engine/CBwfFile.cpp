@@ -462,6 +462,23 @@ bool CBwfFile::SetFormat(uint16_t channels, uint16_t bitsPerSample, uint32_t sam
     return WriteFile(FMT_BODY_PCM) != 0 && WriteFile(body, FMT_BODY_PCM) == FMT_BODY_PCM;
 }
 
+namespace {
+
+// A walked item as the listings hand it out.
+CBwfFile::_CHUNKITEM ItemOf(const CChunkWalker::ITEM& item) {
+    CBwfFile::_CHUNKITEM chunk;
+    std::memcpy(chunk.chunk.id, item.id, 4);
+    chunk.chunk.size = item.size;
+    chunk.pointer = item.pointer;
+    chunk.realSize = item.realSize;
+    chunk.isSizeUnresolved = item.isSizeUnresolved;
+    chunk.isComplete = item.isComplete;
+    chunk.isPadMissing = item.isPadMissing;
+    return chunk;
+}
+
+} // namespace
+
 uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list, uint32_t maxCount) {
     BWF_ASSERT(m_file.is_open());
     list.clear();
@@ -472,13 +489,9 @@ uint32_t CBwfFile::EnumChunkList(std::vector<_CHUNKENTRY>& list, uint32_t maxCou
         if (item.isComplete &&
             (item.token == CChunkWalker::TOKEN_LIST || item.token == CChunkWalker::TOKEN_CHUNK)) {
             if (count < maxCount) {
-                _CHUNKENTRY entry;
-                std::memcpy(entry.chunk.id, item.id, 4);
-                entry.chunk.size = item.size;
-                entry.pointer = item.pointer;
-                entry.realSize = item.realSize;
-                entry.isSizeUnresolved = item.isSizeUnresolved;
-                list.push_back(entry);
+                const _CHUNKITEM chunk = ItemOf(item);
+                list.push_back(
+                    {chunk.chunk, chunk.pointer, chunk.realSize, chunk.isSizeUnresolved});
             }
             if (count != UINT32_MAX) {
                 ++count;
@@ -493,15 +506,7 @@ bool CBwfFile::WalkChunks(uint64_t position, const CHUNKVISIT& visit) {
     CChunkWalker walker(m_file, position, m_pIsCancel, Ds64());
     CChunkWalker::ITEM item;
     while (walker.Next(item)) {
-        _CHUNKITEM chunk;
-        std::memcpy(chunk.chunk.id, item.id, 4);
-        chunk.chunk.size = item.size;
-        chunk.pointer = item.pointer;
-        chunk.realSize = item.realSize;
-        chunk.isSizeUnresolved = item.isSizeUnresolved;
-        chunk.isComplete = item.isComplete;
-        chunk.isPadMissing = item.isPadMissing;
-        if (!visit(chunk)) {
+        if (!visit(ItemOf(item))) {
             m_file.clear();
             return true;
         }
