@@ -94,55 +94,41 @@ TEST_F(CFileAccessTest, FailuresKeepTheirReasonUntilClearedOrReplaced) {
 TEST_F(CFileAccessTest, TemporaryFilesReachTheirNameOnlyWhenCommitted) {
     const Bytes old = Layout("RIFF|JUNK:4");
     const std::string path = Write("take.wav", old);
-    auto others = [&]() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_pathFolder)) {
-            if (entry.path().filename() != "take.wav") {
-                names.push_back(entry.path().filename().string());
-            }
-        }
-        return names;
+    auto start = [&](CBwfFile& file) {
+        return file.CreateTempFile(path.c_str()) && file.CreateChunk(CHUNK_RIFF, 0);
     };
     {
         CBwfFile file;
-        ASSERT_TRUE(file.CreateTempFile(path.c_str()));
+        ASSERT_TRUE(start(file));
         EXPECT_EQ(file.GetFilePath(), path);
         const std::string name = fs::path(file.GetTempPath()).filename().string();
-        EXPECT_EQ(name[0], '.');
-        EXPECT_EQ(name.substr(name.size() - 8), ".partial");
-        EXPECT_EQ(others(), std::vector<std::string>{name});
-        file.CreateChunk(CHUNK_RIFF, 0);
+        EXPECT_TRUE(name[0] == '.' && name.substr(name.size() - 8) == ".partial") << name;
+        EXPECT_TRUE(fs::exists(file.GetTempPath()) && FileCount("") == 2);
         file.DiscardFile();
-        EXPECT_TRUE(others().empty());
-        ASSERT_TRUE(file.CreateTempFile(path.c_str()));
-        file.CreateChunk(CHUNK_RIFF, 0);
+        EXPECT_EQ(FileCount(""), 1u);
+        ASSERT_TRUE(start(file));
         EXPECT_EQ(Read("take.wav"), old); // untouched until the commit
     }
-    EXPECT_TRUE(others().empty()); // the destructor discards
+    EXPECT_EQ(FileCount(""), 1u); // the destructor discards
     EXPECT_EQ(Read("take.wav"), old);
     CBwfFile file;
-    ASSERT_TRUE(file.CreateTempFile(path.c_str()));
-    file.CreateChunk(CHUNK_RIFF, 0);
-    EXPECT_TRUE(file.CommitFile());
+    ASSERT_TRUE(start(file) && file.CommitFile());
     EXPECT_EQ(Read("take.wav"), Layout("RIFF=4|WAVE"));
-    EXPECT_TRUE(others().empty());
+    EXPECT_EQ(FileCount(""), 1u);
     // A link at the final name is replaced, its target never written.
     const std::string target = Write("target.wav", old);
     fs::remove(path);
     fs::create_symlink(target, path);
-    ASSERT_TRUE(file.CreateTempFile(path.c_str()));
-    file.CreateChunk(CHUNK_RIFF, 0);
-    EXPECT_TRUE(file.CommitFile());
+    ASSERT_TRUE(start(file) && file.CommitFile());
     EXPECT_FALSE(fs::is_symlink(path));
     EXPECT_EQ(Read("target.wav"), old);
     // A commit that cannot rename leaves nothing behind.
     fs::remove(path);
-    fs::create_directory(path);
-    fs::create_directory(PathOf("take.wav/inside"));
-    ASSERT_TRUE(file.CreateTempFile(path.c_str()));
+    fs::create_directories(PathOf("take.wav/inside"));
+    ASSERT_TRUE(start(file));
     EXPECT_FALSE(file.CommitFile());
     EXPECT_NE(file.GetErrorText(), "");
-    EXPECT_EQ(others(), std::vector<std::string>{"target.wav"});
+    EXPECT_EQ(FileCount(""), 2u); // the folder at the final name and the link's target
     EXPECT_FALSE(file.CreateTempFile(PathOf("take.txt").c_str()));
 }
 
@@ -167,8 +153,6 @@ TEST_F(CFileAccessTest, GetFormatReadsThePcmFieldsOfAnyFmtChunk) {
         uint16_t channels = 0, bits = 0;
         uint32_t rate = 0;
         EXPECT_TRUE(file.GetFormat(channels, bits, rate));
-        EXPECT_EQ(channels, 6);
-        EXPECT_EQ(bits, 24);
-        EXPECT_EQ(rate, 96000u);
+        EXPECT_TRUE(channels == 6 && bits == 24 && rate == 96000) << channels << bits << rate;
     }
 }

@@ -8,7 +8,9 @@
 #include "CTestKit.h"
 
 #include <sndfile.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <map>
 
 // Channel numbers first to last.
@@ -18,6 +20,46 @@ inline std::vector<int> Range(int first, int last) {
         numbers.push_back(n);
     }
     return numbers;
+}
+
+// Whether any message holds the text.
+inline bool Has(const std::vector<std::string>& messages, const std::string& text) {
+    return std::any_of(messages.begin(), messages.end(),
+                       [&](const std::string& m) { return m.find(text) != std::string::npos; });
+}
+
+// The samples of channels of width bytes interleaved as the longest one
+// lasts, the others followed by zeros, and the "data" chunk's zero fill up to
+// a multiple of 2048 bytes.
+inline Bytes Interleave(const std::vector<Bytes>& channels, std::size_t width) {
+    std::size_t longest = 0;
+    for (const Bytes& channel : channels) {
+        longest = std::max(longest, channel.size());
+    }
+    Bytes samples;
+    for (std::size_t at = 0; at < longest; at += width) {
+        for (const Bytes& channel : channels) {
+            for (std::size_t k = at; k < at + width; ++k) {
+                samples.push_back(k < channel.size() ? channel[k] : 0);
+            }
+        }
+    }
+    samples.resize((samples.size() + 2047) / 2048 * 2048);
+    return samples;
+}
+
+// Runs a job under a file size limit, which stands in for a full disk.
+template <class RUN> JOBRESULT UnderSizeLimit(rlim_t bytes, RUN run) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    rlimit small = limit;
+    small.rlim_cur = bytes;
+    void (*pHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const JOBRESULT result = run();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, pHandler);
+    return result;
 }
 
 // The identifiers of the top-level chunks, in file order.
@@ -187,11 +229,12 @@ protected:
     }
     JOBRESULT Merge(CTestHost& host, const std::string& source, const std::string& take,
                     const std::vector<int>& channels, int mode = 0,
-                    uint64_t rf64Limit = RIFF_FILE_MAX) const {
+                    uint64_t rf64Limit = RIFF_FILE_MAX,
+                    const std::vector<std::string>& arrayInput = {}) const {
         const std::map<std::string, Bytes> before = Outputs();
-        const JOBRESULT result =
-            CMonoToPolyJob{take, channels, PathOf(source), PathOf("out"), mode, {}, rf64Limit}.Run(
-                host, host.m_isCancel);
+        const JOBRESULT result = CMonoToPolyJob{take, channels,   PathOf(source), PathOf("out"),
+                                                mode, arrayInput, rf64Limit}
+                                     .Run(host, host.m_isCancel);
         CheckOutputs(before);
         return result;
     }

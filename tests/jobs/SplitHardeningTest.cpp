@@ -1,13 +1,10 @@
 // Splitting sources that a careless or hostile world hands over.
 
-#include "CBwfFile.h"
 #include "CJobFiles.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <functional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -29,42 +26,29 @@ public:
     std::function<void(const std::string&)> m_onFinish;
 };
 
-bool Has(const std::vector<std::string>& messages, const std::string& text) {
-    return std::any_of(messages.begin(), messages.end(),
-                       [&](const std::string& m) { return m.find(text) != std::string::npos; });
-}
-
 } // namespace
 
 TEST_F(CJobTest, SplitReplacesOldFilesOnlyWithCompleteOnes) {
     Write("A.wav", Stereo(4 * 40000, 1));
     const Bytes old = Pattern(100, 7);
     const std::string mono1 = Write("out/A/A_1.wav", old), mono2 = Write("out/A/A_2.wav", old);
-    // A write that fails half-way (the file size limit stands in for a
-    // full disk): the reason is the system's, the old files stay.
-    rlimit limit{}, small{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    small = limit;
-    small.rlim_cur = 50000;
-    auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    CTestHost full;
-    const JOBRESULT result = Split(full, {{"A.wav", {1, 2}}});
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, handler);
-    EXPECT_EQ(result, JOBRESULT_FAILED);
+    // A write that fails half-way, cancelled at the last block: the old
+    // files stay, and the reason is the system's.
+    CTestHost full, cancel(true, CTestHost::CANCEL_LAST);
+    EXPECT_EQ(UnderSizeLimit(50000,
+                             [&] {
+                                 return Split(full, {{"A.wav", {1, 2}}});
+                             }),
+              JOBRESULT_FAILED);
     ASSERT_EQ(full.m_arrayError.size(), 1u);
-    EXPECT_EQ(full.m_arrayError[0].rfind("Cannot write \"" + PathOf("out/A/A_"), 0), 0u);
-    EXPECT_TRUE(Has(full.m_arrayError, std::string(": ") + std::strerror(EFBIG) + "."))
+    EXPECT_TRUE(Has(full.m_arrayError, "Cannot write \"" + PathOf("out/A/A_")) &&
+                Has(full.m_arrayError, std::string(": ") + std::strerror(EFBIG) + "."))
         << full.m_arrayError[0];
-    EXPECT_EQ(full.m_arrayQuestion.size(), 1u);
-
-    CTestHost cancel(true, CTestHost::CANCEL_LAST);
     EXPECT_EQ(Split(cancel, {{"A.wav", {1, 2}}}), JOBRESULT_CANCELLED);
     EXPECT_FALSE(Has(cancel.m_arrayProgress, "Finish !"));
     EXPECT_EQ(Read(mono1), old);
     EXPECT_EQ(Read(mono2), old);
-    EXPECT_EQ(FileCount("out/A"), 2u); // no temporary file either
+    EXPECT_EQ(FileCount("out/A"), 2u);
 
     // A new take cancelled: no file, and no take folder.
     CTestHost fresh(true, CTestHost::CANCEL_LAST);
@@ -132,13 +116,9 @@ TEST_F(CJobTest, SplitNeverWritesOverAnySourceOfTheRun) {
 TEST_F(CJobTest, SplitRefusesTakeNamesThatAreNoFileName) {
     const Bytes wave = Stereo(400, 1);
     Write("...wav", wave);
-    Write(std::string("a\x1b") + "b.wav", wave);
+    Write("a\033b.wav", wave);
     CTestHost host;
-    EXPECT_EQ(Split(host, {{"...wav", {1, 2}},
-                           {"a\x1b"
-                            "b.wav",
-                            {1, 2}}}),
-              JOBRESULT_FAILED);
+    EXPECT_EQ(Split(host, {{"...wav", {1, 2}}, {"a\033b.wav", {1, 2}}}), JOBRESULT_FAILED);
     ASSERT_EQ(host.m_arrayError.size(), 2u);
     EXPECT_TRUE(Has(host.m_arrayError, "\"..\" names a folder"));
     EXPECT_TRUE(Has(host.m_arrayError, "a\\x1Bb")); // escaped, not echoed raw
@@ -186,11 +166,7 @@ TEST_F(CJobTest, MonoFilesGetBackTheMissingPadBytes) {
         CTestHost split, merge;
         ASSERT_EQ(Split(split, {{"T.wav", {1, 2}}}), JOBRESULT_DONE);
         EXPECT_TRUE(split.m_arrayError.empty());
-        CBwfFile mono;
-        ASSERT_TRUE(mono.OpenFile(PathOf("out/T/T_1.wav").c_str(), true));
-        ASSERT_TRUE(mono.MoveChunk(CHUNK_DATA, 0));
-        EXPECT_EQ(mono.GetFilePointer(), dataAt);
-        mono.CloseFile();
+        EXPECT_EQ(Find(Read("out/T/T_1.wav"), "data").pointer, dataAt);
         // Merged back, the samples are those of the source.
         ASSERT_EQ(Merge(merge, "out/T", "T", {1, 2}), JOBRESULT_DONE);
         EXPECT_EQ(Slice(Body(Read("out/T.wav"), "data"), 0, samples.size()), samples);
@@ -225,57 +201,49 @@ TEST_F(CJobTest, ChunksCutOffAfterTheSamplesAreCarriedAsFarAsTheyGo) {
         EXPECT_EQ(Split(host, {{"T.wav", {1, 2}}}), JOBRESULT_DONE);
         ASSERT_EQ(host.m_arrayError.size(), message != nullptr ? 1u : 0u);
         if (message != nullptr) {
-            EXPECT_TRUE(Has(host.m_arrayError, Quoted(PathOf("T.wav")) + ":") ||
-                        Has(host.m_arrayError, Quoted(PathOf("T.wav")) + " ends"));
-            EXPECT_TRUE(Has(host.m_arrayError, message)) << host.m_arrayError[0];
+            EXPECT_TRUE(Has(host.m_arrayError, Quoted(PathOf("T.wav"))) &&
+                        Has(host.m_arrayError, message))
+                << host.m_arrayError[0];
         }
         const Bytes mono = Read("out/T/T_2.wav");
         EXPECT_EQ(Slice(mono, 32768 + 2048, mono.size()), carried);
     }
 }
 
-TEST_F(CJobTest, ImpossibleFormatsAreRefusedByName) {
-    auto fmt = [](std::size_t at, uint32_t value, int count) {
+// Refusals that can be known up front come before the question.
+TEST_F(CJobTest, ImpossibleFormatsAreRefusedByNameAndTouchNothing) {
+    auto wave = [](std::size_t at, uint32_t value, int count) {
         Bytes body = FmtBody(1, 2, 24, 48000);
         Put(body, at, value, count);
-        return body;
+        return Wave(body, {}, Pattern(600, 1));
     };
-    const std::pair<Bytes, std::string> cases[] = {
-        {fmt(2, 0, 2), "declares 0 channels"},
-        {fmt(4, 0, 4), "declares a sample rate of 0."},
-        {fmt(14, 0, 2), "declares 0 bits per sample"},
-        {fmt(12, 8, 2), "declares a block align of 8; 2 channels of 24 bits need 6."},
-    };
-    for (const auto& [body, message] : cases) {
-        SCOPED_TRACE(message);
-        Write("T.wav", Wave(body, {}, Pattern(600, 1)));
-        CTestHost host;
-        EXPECT_EQ(Split(host, {{"T.wav", {1, 2}}}), JOBRESULT_FAILED);
-        ASSERT_EQ(host.m_arrayError.size(), 1u);
-        EXPECT_TRUE(Has(host.m_arrayError, Quoted(PathOf("T.wav")) + " " + message))
-            << host.m_arrayError[0];
-        EXPECT_EQ(FileCount("out"), 0u);
-    }
-}
-
-TEST_F(CJobTest, RefusalsComeBeforeTheQuestionAndTouchNothing) {
     // An RF64 file whose "ds64" gives more samples than it holds.
-    Bytes bad = Wave(FmtBody(1, 1, 16, 48000), {}, Pattern(100, 1));
-    std::copy_n("RF64", 4, bad.begin());
-    bad.insert(bad.begin() + 12, 36, 0);
-    Put(bad, 12, 0x34367364); // "ds64"
-    Put(bad, 16, 28);
-    Put(bad, 28, 0x10000);
-    Write("T.wav", bad);
+    Bytes rf64 = Wave(FmtBody(1, 2, 24, 48000), {}, Pattern(600, 1));
+    std::copy_n("RF64", 4, rf64.begin());
+    rf64.insert(rf64.begin() + 12, 36, 0);
+    Put(rf64, 12, 0x34367364); // "ds64"
+    Put(rf64, 16, 28);
+    Put(rf64, 28, 0x10000);
+    const std::pair<Bytes, std::string> cases[] = {
+        {wave(2, 0, 2), "declares 0 channels"},
+        {wave(4, 0, 4), "declares a sample rate of 0."},
+        {wave(14, 0, 2), "declares 0 bits per sample"},
+        {wave(12, 8, 2), "declares a block align of 8; 2 channels of 24 bits need 6."},
+        {rf64, "ds64 gives a data size of 65536"},
+    };
     const Bytes old = Pattern(10, 2);
     Write("out/T/T_1.wav", old);
-    Write("F.wav", Wave(FmtBody(1, 0, 16, 48000), {}, Pattern(100, 1)));
-    Write("out/F/F_1.wav", old);
-    CTestHost host;
-    EXPECT_EQ(Split(host, {{"T.wav", {1}}, {"F.wav", {1}}}), JOBRESULT_FAILED);
-    EXPECT_TRUE(host.m_arrayQuestion.empty());
-    EXPECT_EQ(host.m_arrayError.size(), 2u);
-    EXPECT_TRUE(Has(host.m_arrayError, "ds64 gives a data size of 65536"));
-    EXPECT_EQ(Read("out/T/T_1.wav"), old);
-    EXPECT_EQ(Read("out/F/F_1.wav"), old);
+    for (const auto& [source, message] : cases) {
+        SCOPED_TRACE(message);
+        Write("T.wav", source);
+        CTestHost host;
+        EXPECT_EQ(Split(host, {{"T.wav", {1, 2}}}), JOBRESULT_FAILED);
+        EXPECT_TRUE(host.m_arrayQuestion.empty());
+        ASSERT_EQ(host.m_arrayError.size(), 1u);
+        EXPECT_TRUE(Has(host.m_arrayError, Quoted(PathOf("T.wav"))) &&
+                    Has(host.m_arrayError, message))
+            << host.m_arrayError[0];
+        EXPECT_EQ(Read("out/T/T_1.wav"), old);
+        EXPECT_EQ(FileCount("out/T"), 1u);
+    }
 }
