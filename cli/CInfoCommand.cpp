@@ -3,6 +3,7 @@
 #include "CBwfFile.h"
 #include "CConsoleHost.h"
 #include "CJobPath.h"
+#include "CTrackMetadata.h"
 
 #include <nlohmann/json.hpp>
 
@@ -47,6 +48,7 @@ struct FILEINFO {
     std::vector<CHUNKROW> undefined;
     uint64_t chunksMore = 0; // chunks past the listed ones
     uint64_t undefinedMore = 0;
+    std::vector<CTrackMetadata::_TRACKNAME> tracks; // one per channel
 };
 
 constexpr uint32_t ROW_LIMIT = 10000;
@@ -138,6 +140,11 @@ std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
         file.GetFormatTag(format.tag)) {
         info.format = format;
     }
+    if (info.format) {
+        CTrackMetadata metadata;
+        metadata.Read(file, info.path);
+        info.tracks = metadata.GetTrackNames(info.format->channels);
+    }
     file.ClearError();
     // A file of millions of tiny chunks must not fill the memory: the first
     // ROW_LIMIT of each list are shown, the rest counted.
@@ -199,6 +206,11 @@ nlohmann::ordered_json InfoToJson(const FILEINFO& info) {
                   {"rate", info.format->rate},
                   {"bits", info.format->bits}};
     }
+    nlohmann::ordered_json tracks = nlohmann::ordered_json::array();
+    for (const CTrackMetadata::_TRACKNAME& track : info.tracks) {
+        tracks.push_back(
+            {{"channel", track.channel}, {"name", track.strName}, {"function", track.strFunction}});
+    }
     nlohmann::ordered_json problem = nullptr;
     if (!info.ds64Problem.empty()) {
         problem = info.ds64Problem;
@@ -207,6 +219,7 @@ nlohmann::ordered_json InfoToJson(const FILEINFO& info) {
             {"form", FormName(info.form)},
             {"ds64_problem", problem},
             {"format", format},
+            {"tracks", tracks},
             {"chunks", RowsToJson(info.chunks)},
             {"chunks_more", info.chunksMore},
             {"undefined", RowsToJson(info.undefined)},
@@ -243,6 +256,23 @@ void PrintInfo(std::ostream& out, const FILEINFO& info) {
             << " channels, " << info.format->rate << " Hz, " << info.format->bits << " bits\n";
     } else {
         out << "  format: no readable fmt chunk\n";
+    }
+    // Only the channels the file names: a take of 64 unnamed tracks says so
+    // in one line.
+    bool isNamed = false;
+    for (const CTrackMetadata::_TRACKNAME& track : info.tracks) {
+        if (track.strName.empty() && track.strFunction.empty()) {
+            continue;
+        }
+        out << "  track " << track.channel << ": " << CConsoleHost::Escaped(track.strName);
+        if (!track.strFunction.empty()) {
+            out << " (" << CConsoleHost::Escaped(track.strFunction) << ")";
+        }
+        out << "\n";
+        isNamed = true;
+    }
+    if (info.format && !isNamed) {
+        out << "  tracks: no names\n";
     }
     out << "  chunks: " << info.chunks.size() + info.chunksMore << "\n";
     PrintRows(out, info.chunks, info.chunksMore, "chunks");

@@ -68,6 +68,7 @@ int CMergeCommand::Run() const {
         job.m_strSourceFolder = m_strFolder;
         job.m_strDestFolder = m_strDestFolder;
         job.m_convertMode = m_convertMode;
+        job.m_isCopyMetadata = m_isCopyMetadata;
         job.m_arrayRunInput = arrayRunInput;
         const JOBRESULT result = job.Run(host, CConsoleHost::m_isCancel);
         host.Finish();

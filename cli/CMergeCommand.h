@@ -12,6 +12,7 @@ public:
     int m_convertMode = 0;
     bool m_isYes = false;
     bool m_isNo = false;
+    bool m_isCopyMetadata = false; // iXML and bext exactly as the source's
 
     int Run() const;
 };

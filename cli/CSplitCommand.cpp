@@ -66,6 +66,7 @@ int CSplitCommand::Run() const {
 
     CPolyToMonoJob job;
     job.m_strDestFolder = m_strDestFolder;
+    job.m_isCopyMetadata = m_isCopyMetadata;
     int status = EXIT_DONE;
     for (const std::string& path : m_arrayPath) {
         const std::string::size_type dot = path.rfind('.');

@@ -14,6 +14,7 @@ public:
     bool m_isChannelsGiven = false; // without -c: every channel of each file
     bool m_isYes = false;
     bool m_isNo = false;
+    bool m_isCopyMetadata = false; // iXML and bext exactly as the source's
 
     int Run() const;
 

@@ -4,6 +4,7 @@
 #include "CExitStatus.h"
 #include "CJobPath.h"
 #include "CTakeScanner.h"
+#include "CTrackMetadata.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -24,6 +25,11 @@ bool CTakesCommand::SayNotRegular(const std::string& folder) {
     return isFound;
 }
 
+std::string CTakesCommand::TrackName(const std::string& path, int n) {
+    CTrackMetadata metadata;
+    return metadata.Read(path) ? metadata.GetMonoTrackName(n).strName : "";
+}
+
 int CTakesCommand::Run() const {
     std::error_code error;
     if (!std::filesystem::is_directory(m_strFolder, error)) {
@@ -35,11 +41,20 @@ int CTakesCommand::Run() const {
     std::sort(arrayTake.begin(), arrayTake.end());
     for (const std::string& take : arrayTake) {
         std::string channels;
+        std::string names;
         for (int n : CTakeScanner::Channels(m_strFolder, take)) {
             channels += (channels.empty() ? "" : ",") + std::to_string(n);
+            const std::string name = TrackName(CJobPath::FindMonoPath(m_strFolder, take, n), n);
+            if (!name.empty()) {
+                names += (names.empty() ? "" : ", ") + std::to_string(n) + ":" +
+                         CConsoleHost::Escaped(name);
+            }
         }
+        // The names come third, so that the channel list stays the second
+        // field for scripts.
         if (!channels.empty()) {
-            std::cout << CConsoleHost::Escaped(take) << "\t" << channels << "\n";
+            std::cout << CConsoleHost::Escaped(take) << "\t" << channels
+                      << (names.empty() ? "" : "\t" + names) << "\n";
         }
     }
     std::cout.flush();

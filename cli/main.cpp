@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
         pSplit->add_flag("-y,--yes", split.m_isYes, "Overwrite existing mono files.");
     pSplit->add_flag("-n,--no", split.m_isNo, "Never overwrite; stop instead.")
         ->excludes(pSplitYes);
+    pSplit->add_flag("--copy-metadata", split.m_isCopyMetadata,
+                     "Copy iXML and bext unchanged instead of naming each mono's own track.");
     pSplit->add_option("FILE", split.m_arrayPath, "Poly wave files.")->required();
 
     CTakesCommand takes;
@@ -57,6 +59,8 @@ int main(int argc, char** argv) {
         pMerge->add_flag("-y,--yes", merge.m_isYes, "Overwrite existing poly files.");
     pMerge->add_flag("-n,--no", merge.m_isNo, "Never overwrite; stop instead.")
         ->excludes(pMergeYes);
+    pMerge->add_flag("--copy-metadata", merge.m_isCopyMetadata,
+                     "Copy the lead's iXML and bext unchanged instead of listing every track.");
     pMerge->add_option("FOLDER", merge.m_strFolder, "Folder of mono files.")->required();
     pMerge->add_option("TAKE", merge.m_arrayTake, "Takes to merge (default: all).");
 

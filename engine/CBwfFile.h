@@ -359,6 +359,8 @@ public:
     bool CreateDefaultListChunk(); // 6348 bytes, an "adtl" list of 99 labels
     bool CreateDefaultAdtlChunk(); // the list type and labels, no header
     bool CreateDefaultIXmlChunk(); // 1550 bytes
+    // The body CreateDefaultIXmlChunk writes.
+    static std::string MakeDefaultIXml();
     // The coding-history text for a channel count, sample width and rate,
     // zero-terminated in text (cut to size). Returns its length.
     static std::size_t MakeCodingHistory(char* text, std::size_t size, uint16_t channels,

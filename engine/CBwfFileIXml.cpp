@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -38,11 +39,7 @@ private:
 
 } // namespace
 
-bool CBwfFile::CreateDefaultIXmlChunk() {
-    uint64_t bodyStart = 0;
-    if (!BeginChunk("iXML", bodyStart)) {
-        return false;
-    }
+std::string CBwfFile::MakeDefaultIXml() {
     CXmlPiece declaration;
     declaration.Line("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>");
 
@@ -75,16 +72,20 @@ bool CBwfFile::CreateDefaultIXmlChunk() {
     CXmlPiece closing;
     closing.Line("</BWFXML>");
 
+    std::string text;
+    for (const CXmlPiece* pPiece : {&declaration, &take, &speed, &tracks, &closing}) {
+        text.append(pPiece->Text(), pPiece->Length());
+    }
     // The jobs predict file sizes from DEFAULT_IXML_BYTES.
-    uint32_t length = 0;
-    for (const CXmlPiece* pPiece : {&declaration, &take, &speed, &tracks, &closing}) {
-        length += pPiece->Length();
+    BWF_ASSERT(text.size() == DEFAULT_IXML_BODY);
+    return text;
+}
+
+bool CBwfFile::CreateDefaultIXmlChunk() {
+    uint64_t bodyStart = 0;
+    if (!BeginChunk("iXML", bodyStart)) {
+        return false;
     }
-    BWF_ASSERT(length == DEFAULT_IXML_BODY);
-    for (const CXmlPiece* pPiece : {&declaration, &take, &speed, &tracks, &closing}) {
-        if (!Put(pPiece->Text(), pPiece->Length())) {
-            return false;
-        }
-    }
-    return EndChunk(bodyStart);
+    const std::string text = MakeDefaultIXml();
+    return Put(text.data(), text.size()) && EndChunk(bodyStart);
 }

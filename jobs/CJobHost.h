@@ -42,4 +42,9 @@ public:
         (void)done;
         (void)total;
     }
+    // An output file of bytes bytes now stands complete at path.
+    virtual void FileWritten(const std::string& path, uint64_t bytes) {
+        (void)path;
+        (void)bytes;
+    }
 };

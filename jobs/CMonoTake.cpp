@@ -175,6 +175,25 @@ JOBRESULT CMonoTake::Open(const std::string& folder, const std::string& take,
             noteCut(m_known[k]);
         }
     }
+    m_arrayMetadata.assign(m_isRewriteMetadata ? m_count : 0, CTrackMetadata());
+    uint64_t xmlBytes = 0;
+    for (std::size_t k = 0; k < m_arrayMetadata.size() && !isCancelled(); ++k) {
+        CTrackMetadata& metadata = m_arrayMetadata[k];
+        metadata.Read(m_arrayMono[k].file, m_arrayMono[k].strPath);
+        if (!metadata.m_strProblem.empty()) {
+            m_arrayNote.push_back(metadata.m_strProblem);
+        }
+        if (metadata.m_isIXmlUsable) {
+            xmlBytes += metadata.m_ixmlSize;
+            if (xmlBytes > TRACK_XML_MAX) {
+                m_arrayNote.push_back(Quoted(m_arrayMono[k].strPath) +
+                                      ": the iXML chunks of the take hold too many bytes to be "
+                                      "read together; its track is named from its bext line.");
+                metadata.m_isIXmlUsable = false;
+                metadata.m_xml = CIXmlTracks();
+            }
+        }
+    }
     // Two walks over the undefined chunks, one here to size them and one to
     // copy them, so that nothing proportional to their number is held.
     m_undefinedBytes = 0;

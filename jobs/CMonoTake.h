@@ -2,6 +2,7 @@
 
 #include "CBwfFile.h"
 #include "CJobResult.h"
+#include "CTrackMetadata.h"
 #include "CWaveFormat.h"
 
 #include <atomic>
@@ -50,6 +51,14 @@ public:
                    const std::vector<int>& channels, bool carriesIXml,
                    const std::atomic<bool>& isCancel, std::string& reason);
 
+    // With m_isRewriteMetadata set before Open, Open also reads each mono's
+    // track metadata (GetMetadata), holding at most TRACK_XML_MAX bytes of
+    // "iXML" for the take; a mono past that, or whose "iXML" cannot be read,
+    // is noted and named by its "bext" line alone.
+    static constexpr uint64_t TRACK_XML_MAX = 16 * 1024 * 1024;
+    bool m_isRewriteMetadata = false;
+    const CTrackMetadata& GetMetadata(std::size_t k) const { return m_arrayMetadata[k]; }
+
     _MONO& Lead() { return m_arrayMono[0]; }
     std::size_t GetCount() const { return m_count; }
     _MONO& GetMono(std::size_t k) { return m_arrayMono[k]; }
@@ -72,6 +81,7 @@ private:
     bool RealSize(const char* id, uint32_t size, uint64_t& realSize) const;
 
     std::unique_ptr<_MONO[]> m_arrayMono;
+    std::vector<CTrackMetadata> m_arrayMetadata;
     std::size_t m_count = 0;
     // The lead's chunks whose size is in its "ds64" (at most its table's
     // entries), so that the undefined ones among them get their real size.

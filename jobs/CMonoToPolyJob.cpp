@@ -48,6 +48,7 @@ JOBRESULT CMonoToPolyJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
                       ". Nothing was written.");
     }
     CMonoTake monoTake;
+    monoTake.m_isRewriteMetadata = !m_isCopyMetadata;
     std::string reason;
     const JOBRESULT opened =
         monoTake.Open(m_strSourceFolder, take, arrayChannel, m_convertMode == 0, isCancel, reason);

@@ -35,6 +35,10 @@ public:
     // A poly file larger than this is written as RF64 (see CPolyWriter);
     // tests lower it to see that layout on small files.
     uint64_t m_rf64Limit = RIFF_FILE_MAX;
+    // The poly's "iXML" lists every mono's track and its "bext" description
+    // holds their track lines (see CPolyWriter); with this set both are the
+    // lead's, unchanged.
+    bool m_isCopyMetadata = false;
 
     // Everything that can be refused (the take name, mono files that are no
     // regular files or do not match, a channel number outside 1 to 1024,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -19,6 +20,8 @@ constexpr uint32_t SAMPLE_BLOCK = 64 * 1024;
 
 struct OUTFILE {
     CBwfFile file;
+    // The file's own "iXML" is this much longer than the source's.
+    int64_t ixmlGrowth = 0;
     uint32_t offset = 0; // of the channel's sample within a frame
     uint64_t dataStart = 0;
     uint64_t dataSize = 0;
@@ -36,6 +39,15 @@ uint32_t SpeakerBit(uint32_t mask, int number) {
     return 0;
 }
 
+uint64_t ChunkBytes(uint64_t size) {
+    return 8 + size + size % 2;
+}
+
+std::string FileName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::string Why(const CBwfFile& file, const char* fallback) {
     const std::string text = file.GetErrorText();
     return text.empty() ? fallback : text;
@@ -46,22 +58,26 @@ std::string Why(const CBwfFile& file, const char* fallback) {
 CMonoWriter::CMonoWriter(CPolySource& source, CJobHost& host, const std::atomic<bool>& isCancel)
     : m_source(source), m_host(host), m_isCancel(isCancel) {}
 
-CJobOutput::_SAMPLESTART CMonoWriter::GetMonoSampleStart(bool isRf64) const {
-    // The pad bytes put back, and an RF64 file's "ds64", come out of the
-    // "pad " chunk, so that the samples still start at 32768.
-    return CJobOutput::SampleStart(m_source.GetMonoHeaderBytes(isRf64), MONO_SAMPLE_START,
-                                   m_source.m_dataPointer <= PAD_LIMIT);
+CJobOutput::_SAMPLESTART CMonoWriter::GetMonoSampleStart(bool isRf64, int64_t ixmlGrowth) const {
+    // The pad bytes put back, an RF64 file's "ds64" and a longer "iXML" come
+    // out of the "pad " chunk, so that the samples still start at 32768.
+    const int64_t growth = m_source.m_isIXmlInHeader ? ixmlGrowth : 0;
+    return CJobOutput::SampleStart(m_source.GetMonoHeaderBytes(isRf64) + uint64_t(growth),
+                                   MONO_SAMPLE_START, m_source.m_dataPointer <= PAD_LIMIT);
 }
 
-uint64_t CMonoWriter::GetMonoFileSize(bool isRf64) const {
+uint64_t CMonoWriter::GetMonoFileSize(bool isRf64, int64_t ixmlGrowth) const {
     const CWaveFormat& format = m_source.m_format;
     uint64_t frameBytes = uint64_t(format.m_channels) * format.m_bytesPerSample;
     uint64_t frames = (m_source.m_dataAvailable + frameBytes - 1) / frameBytes;
-    return GetMonoSampleStart(isRf64).dataHeader + 8 +
-           CJobOutput::Filled(frames * format.m_bytesPerSample) + m_source.m_trailMonoBytes;
+    const int64_t trailGrowth = m_source.m_isIXmlInHeader ? 0 : ixmlGrowth;
+    return GetMonoSampleStart(isRf64, ixmlGrowth).dataHeader + 8 +
+           CJobOutput::Filled(frames * format.m_bytesPerSample) + m_source.m_trailMonoBytes +
+           uint64_t(trailGrowth);
 }
 
-JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRESS& progress) {
+JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, int totalFiles,
+                             const PROGRESS& progress) {
     const CWaveFormat& format = m_source.m_format;
     const uint32_t width = format.m_bytesPerSample;
     const uint32_t frameBytes = uint32_t(format.m_channels) * width;
@@ -95,12 +111,30 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
         return fail("Cannot read " + Quoted(m_source.m_strPath) + ": " + why + ".");
     };
 
-    const bool isRf64 = IsRf64();
+    // Each file's own "iXML" is made again when it is written rather than
+    // held: there may be 64 of them.
+    const CTrackMetadata& metadata = m_source.m_metadata;
+    const bool isIXmlRewritten = m_source.m_isRewriteMetadata && metadata.m_isIXmlUsable;
+    auto makeIXml = [&](const OUTFILE& out, std::string& body) {
+        return isIXmlRewritten && metadata.MakeMonoIXml(out.number, totalFiles, body);
+    };
+    // All files of a pass take one form: the header walk differs between
+    // the two when the source has a "ds64".
+    bool isRf64 = false;
     for (std::size_t k = 0; k < count; ++k) {
         OUTFILE& out = outs[k];
         out.number = channels[k].number;
         out.strPath = channels[k].strPath;
         out.offset = uint32_t(out.number - 1) * width;
+        std::string body;
+        if (makeIXml(out, body)) {
+            out.ixmlGrowth =
+                int64_t(ChunkBytes(body.size())) - int64_t(ChunkBytes(metadata.m_ixmlSize));
+        }
+        isRf64 = isRf64 || GetMonoFileSize(false, out.ixmlGrowth) > m_rf64Limit;
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        OUTFILE& out = outs[k];
         if (!out.file.CreateTempFile(out.strPath.c_str())) {
             m_isCreateFailed = true;
             return fail("Cannot create a file beside " + Quoted(out.strPath) + ": " +
@@ -128,7 +162,25 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
         }
         return true;
     };
+    auto writeIXml = [&]() {
+        for (std::size_t k = 0; k < count; ++k) {
+            std::string body;
+            makeIXml(outs[k], body);
+            CBwfFile& file = outs[k].file;
+            const uint32_t size = uint32_t(body.size());
+            if (file.WriteFile("iXML", 4) != 4 || file.WriteFile(size) == 0 ||
+                file.WriteFile(body.data(), size) != size ||
+                (size % 2 == 1 && file.WriteZeroFile(1) != 1)) {
+                failedOut = k;
+                return false;
+            }
+        }
+        return true;
+    };
     const CPolySource::RUNVISIT copyRun = [&](const CPolySource::_RUN& run) {
+        if (run.isIXml && isIXmlRewritten) {
+            return writeIXml();
+        }
         for (uint64_t at = run.from; at < run.to;) {
             if (isCancel()) {
                 return false;
@@ -162,10 +214,9 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
     if (!m_source.WalkHeader(isRf64, copyRun)) {
         return walkFailed();
     }
-    const CJobOutput::_SAMPLESTART start = GetMonoSampleStart(isRf64);
     for (std::size_t k = 0; k < count; ++k) {
         OUTFILE& out = outs[k];
-        if (!CJobOutput::WriteDataHeader(out.file, start)) {
+        if (!CJobOutput::WriteDataHeader(out.file, GetMonoSampleStart(isRf64, out.ixmlGrowth))) {
             return cannotWrite(out);
         }
         out.dataStart = out.file.GetFilePointer();
@@ -242,6 +293,14 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
         if (!isPatched) {
             return isCancel() ? cancelled() : cannotWrite(out);
         }
+        std::string description;
+        if (m_source.m_isRewriteMetadata &&
+            metadata.MakeMonoDescription(out.number, FileName(out.strPath), description) &&
+            !(mono.MoveChunk(CHUNK_BEXT, 8) &&
+              mono.WriteFile(description.data(), BEXT_DESCRIPTION_BYTES) ==
+                  BEXT_DESCRIPTION_BYTES)) {
+            return isCancel() ? cancelled() : cannotWrite(out);
+        }
         if (mono.GetChunkSize(CHUNK_BEXT) == BEXT_BODY_BYTES && mono.MoveChunk(CHUNK_BEXT, 0)) {
             const uint64_t bext = mono.GetFilePointer();
             if (bext == NO_POINTER ||
@@ -260,6 +319,9 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, const PROGRE
         if (!outs[k].file.CommitFile()) {
             return cannotWrite(outs[k]);
         }
+        std::error_code error;
+        const uint64_t bytes = std::filesystem::file_size(outs[k].strPath, error);
+        m_host.FileWritten(outs[k].strPath, error ? 0 : bytes);
     }
     return JOBRESULT_DONE;
 }

@@ -50,21 +50,24 @@ public:
 
     CMonoWriter(CPolySource& source, CJobHost& host, const std::atomic<bool>& isCancel);
 
-    // channels: at most MAX_FILES, each a channel the source has.
+    // channels: at most MAX_FILES, each a channel the source has. When the
+    // source was opened with m_isRewriteMetadata, each file gets the "iXML"
+    // and "bext" description of its own channel, as one of totalFiles mono
+    // files written of the source (all passes).
     // JOBRESULT_DONE: every file is finished and at its final name.
     // JOBRESULT_CANCELLED or JOBRESULT_FAILED (the host was told why, with
     // the system's reason): no temporary file is left, and no file at a
     // final name was touched, unless renaming a later file of the pass
     // failed after earlier ones were in place.
-    JOBRESULT Write(const std::vector<_CHANNEL>& channels, const PROGRESS& progress);
+    JOBRESULT Write(const std::vector<_CHANNEL>& channels, int totalFiles,
+                    const PROGRESS& progress);
 
     // The size a mono file of this source has in the RIFF layout, which
-    // decides the form, and in the RF64 layout.
-    uint64_t GetMonoFileSize(bool isRf64 = false) const;
-    // Whether the mono files are written as RF64.
-    bool IsRf64() const { return GetMonoFileSize() > m_rf64Limit; }
-    // Where the mono files' "data" header stands, behind a "pad " chunk or not.
-    CJobOutput::_SAMPLESTART GetMonoSampleStart(bool isRf64) const;
+    // decides the form, and in the RF64 layout; its own "iXML" holds
+    // ixmlGrowth bytes more than the source's (pad bytes included).
+    uint64_t GetMonoFileSize(bool isRf64 = false, int64_t ixmlGrowth = 0) const;
+    // Where a mono file's "data" header stands, behind a "pad " chunk or not.
+    CJobOutput::_SAMPLESTART GetMonoSampleStart(bool isRf64, int64_t ixmlGrowth = 0) const;
 
     // The writers' RF64 limit (CBwfFile::SetRf64Limit); tests lower it.
     uint64_t m_rf64Limit = RIFF_FILE_MAX;

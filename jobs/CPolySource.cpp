@@ -32,6 +32,7 @@ bool CPolySource::Open(const std::string& path, std::string& reason,
     m_strPath = path;
     m_isCancelled = false;
     m_arrayNotice.clear();
+    m_metadata = CTrackMetadata();
     if (!m_file.OpenFile(path.c_str(), true)) {
         const std::string why = m_file.GetErrorText();
         reason =
@@ -63,6 +64,18 @@ bool CPolySource::Open(const std::string& path, std::string& reason,
         return false;
     }
     m_dataAvailable = std::min(m_fileSize - m_dataPointer, m_dataSize);
+
+    m_metadata = CTrackMetadata();
+    if (m_isRewriteMetadata) {
+        m_metadata.Read(m_file, path);
+        m_isIXmlInHeader = m_metadata.m_ixmlPointer < m_dataPointer;
+        if (!m_metadata.m_strProblem.empty()) {
+            m_arrayNotice.push_back(m_metadata.m_strProblem);
+        }
+        if (cancelled()) {
+            return false;
+        }
+    }
 
     m_ds64Bytes = 0;
     m_strHugeChunk.clear();
@@ -143,6 +156,11 @@ bool CPolySource::RealSizeRun(const CBwfFile::_CHUNKITEM& item, uint64_t& runSta
     return !isStopped;
 }
 
+bool CPolySource::IsRewrittenIXml(const CBwfFile::_CHUNKITEM& item) const {
+    return m_metadata.m_isIXmlUsable && item.pointer == m_metadata.m_ixmlPointer &&
+           item.realSize == item.chunk.size;
+}
+
 bool CPolySource::WalkHeader(bool isRf64, const RUNVISIT& visit) {
     const uint64_t dataHeader = m_dataPointer - 8;
     uint64_t runStart = 12;
@@ -161,6 +179,13 @@ bool CPolySource::WalkHeader(bool isRf64, const RUNVISIT& visit) {
         if (!item.isComplete || std::memcmp(item.chunk.id, "data", 4) == 0 ||
             bodyEnd > dataHeader) {
             return false;
+        }
+        if (IsRewrittenIXml(item)) {
+            const bool isPadded = item.realSize % 2 == 1;
+            isStopped = !visit(_RUN{runStart, item.pointer, 0, {}}) ||
+                        !visit(_RUN{item.pointer, bodyEnd, isPadded ? 1u : 0u, {0}, true});
+            runStart = isPadded && !item.isPadMissing ? bodyEnd + 1 : bodyEnd;
+            return !isStopped;
         }
         if (item.pointer == DS64_POINTER && m_ds64Bytes != 0) {
             if (!isRf64) {
@@ -236,6 +261,14 @@ bool CPolySource::WalkTrail(const RUNVISIT& visit) {
             }
             runStart = end = m_fileSize;
             return false;
+        }
+        if (IsRewrittenIXml(item)) {
+            const bool isPadded = item.realSize % 2 == 1;
+            hand(_RUN{runStart, item.pointer, 0, {}}) &&
+                hand(_RUN{item.pointer, bodyEnd, isPadded ? 1u : 0u, {0}, true});
+            end = isPadded && !item.isPadMissing && bodyEnd < m_fileSize ? bodyEnd + 1 : bodyEnd;
+            runStart = end;
+            return !isStopped;
         }
         if (!RealSizeRun(item, runStart, hand, isStopped)) {
             return false;

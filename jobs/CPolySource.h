@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CBwfFile.h"
+#include "CTrackMetadata.h"
 #include "CWaveFormat.h"
 
 #include <atomic>
@@ -33,11 +34,15 @@ class CPolySource {
 public:
     // Source bytes [from, to), then count bytes of bytes: one piece of a mono
     // file's copy of the source.
+    // A run with isIXml covers the source's "iXML" chunk, header to body
+    // end, and its pad byte as count: each mono file may put its own in its
+    // place (see m_isRewriteMetadata).
     struct _RUN {
         uint64_t from;
         uint64_t to;
         uint32_t count;
         unsigned char bytes[8];
+        bool isIXml = false;
     };
     // False stops the walk.
     using RUNVISIT = std::function<bool(const _RUN& run)>;
@@ -47,6 +52,8 @@ public:
     // the samples that the top-level walk and the engine's lookup do not
     // agree on. m_isCancelled when *pIsCancel ended a walk (no reason then).
     // The file's walks end when *pIsCancel is set.
+    // With m_isRewriteMetadata, Open also reads the file's track metadata
+    // (m_metadata) and the walks mark its "iXML" chunk.
     bool Open(const std::string& path, std::string& reason,
               const std::atomic<bool>* pIsCancel = nullptr);
 
@@ -63,6 +70,10 @@ public:
 
     CBwfFile m_file;
     CWaveFormat m_format;
+    bool m_isRewriteMetadata = false;
+    CTrackMetadata m_metadata;
+    // Whether the marked "iXML" stands ahead of the samples.
+    bool m_isIXmlInHeader = false;
     std::string m_strPath;
     uint64_t m_fileSize = 0;
     // First byte of the "data" payload.
@@ -81,6 +92,7 @@ public:
     bool m_isCancelled = false;
 
 private:
+    bool IsRewrittenIXml(const CBwfFile::_CHUNKITEM& item) const;
     bool RealSizeRun(const CBwfFile::_CHUNKITEM& item, uint64_t& runStart, const RUNVISIT& visit,
                      bool& isStopped);
     std::string HugeReason() const;

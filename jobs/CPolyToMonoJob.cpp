@@ -78,6 +78,7 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
             continue;
         }
         CPolySource source;
+        source.m_isRewriteMetadata = !m_isCopyMetadata;
         std::string reason;
         if (!source.Open(row.strFilePath, reason, &isCancel)) {
             if (source.m_isCancelled) {
@@ -157,7 +158,7 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
                 host.SetProgressText(progressTitle,
                                      takeName + "\tChannel " + std::to_string(channel.number));
             }
-            rowResult = writer.Write(pass, progress);
+            rowResult = writer.Write(pass, int(channels.size()), progress);
             done += source.m_dataAvailable;
         }
         if (rowResult != JOBRESULT_DONE) {

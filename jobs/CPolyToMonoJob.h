@@ -28,6 +28,10 @@ public:
     // Mono files larger than this are written as RF64 (see CMonoWriter);
     // tests lower it to see that layout on small files.
     uint64_t m_rf64Limit = RIFF_FILE_MAX;
+    // Each mono file's "iXML" and "bext" description name its own track and
+    // its place in the set (see CIXmlTracks, CBextTracks); with this set
+    // they are the source's, unchanged.
+    bool m_isCopyMetadata = false;
 
     // Runs the rows in order. A row whose source cannot be split is skipped
     // with a message before anything is asked or written for it: not a

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -72,7 +73,50 @@ COPYFAULT CopyChunk(CBwfFile& lead, const CMonoTake::_CARRIED& chunk, CBwfFile& 
 CPolyWriter::CPolyWriter(CMonoTake& take, int convertMode, CJobHost& host,
                          const std::atomic<bool>& isCancel)
     : m_take(take), m_isMetadataFirst(convertMode == 0),
-      m_boundary(convertMode == 2 ? 4096 : 32768), m_host(host), m_isCancel(isCancel) {}
+      m_boundary(convertMode == 2 ? 4096 : 32768), m_host(host), m_isCancel(isCancel) {
+    MakeIXml();
+}
+
+void CPolyWriter::MakeIXml() {
+    CMonoTake& take = m_take;
+    if (!take.m_isRewriteMetadata || !m_isMetadataFirst) {
+        return;
+    }
+    const CTrackMetadata& lead = take.GetMetadata(0);
+    CIXmlTracks defaultXml;
+    const CIXmlTracks* pLead = &lead.m_xml;
+    const bool isDefault = !take.m_hasKnown[CMonoTake::KNOWN_IXML];
+    if (isDefault) {
+        if (!defaultXml.Parse(CBwfFile::MakeDefaultIXml())) {
+            return;
+        }
+        pLead = &defaultXml;
+    } else if (!lead.m_isIXmlUsable ||
+               lead.m_ixmlPointer != take.m_known[CMonoTake::KNOWN_IXML].pointer) {
+        return;
+    }
+    // Channel n's track: its mono's own, or one named by its "bext" line.
+    const std::size_t channels = std::size_t(take.m_channels);
+    std::vector<const CIXmlTracks*> monos(channels, nullptr);
+    std::vector<std::string> names(channels);
+    for (std::size_t n = 1; n <= channels; ++n) {
+        names[n - 1] = isDefault ? "track" + std::to_string(n) : "";
+    }
+    for (std::size_t k = 0; k < take.GetCount(); ++k) {
+        const CTrackMetadata& metadata = take.GetMetadata(k);
+        const int n = take.GetMono(k).number;
+        if (metadata.m_isIXmlUsable) {
+            monos[std::size_t(n - 1)] = &metadata.m_xml;
+        }
+        const std::string line = metadata.GetMonoTrackLine(n);
+        const std::size_t equals = line.find('=');
+        if (equals != std::string::npos && equals + 1 < line.size()) {
+            names[std::size_t(n - 1)] = line.substr(equals + 1);
+        }
+    }
+    m_strIXml = pLead->MakePolyBody(monos, names);
+    m_hasOwnIXml = true;
+}
 
 uint64_t CPolyWriter::FrontBytes() const {
     const CMonoTake& t = m_take;
@@ -81,7 +125,8 @@ uint64_t CPolyWriter::FrontBytes() const {
                                              : DEFAULT_BEXT_BYTES) +
         FMT_CHUNK_BYTES;
     if (m_isMetadataFirst) {
-        bytes += BackBytes() + (t.m_hasKnown[CMonoTake::KNOWN_IXML]
+        bytes += BackBytes() + (m_hasOwnIXml ? ChunkBytes(uint32_t(m_strIXml.size()))
+                                : t.m_hasKnown[CMonoTake::KNOWN_IXML]
                                     ? ChunkBytes(t.m_known[CMonoTake::KNOWN_IXML].size)
                                     : DEFAULT_IXML_BYTES);
     }
@@ -107,6 +152,37 @@ uint64_t CPolyWriter::GetPolyFileSize(bool isRf64) const {
     const uint64_t samples = m_take.m_frames * m_take.m_width * uint64_t(m_take.m_channels);
     return SampleStart(isRf64).dataHeader + 8 + CJobOutput::Filled(samples) +
            (m_isMetadataFirst ? 0 : BackBytes());
+}
+
+bool CPolyWriter::WriteDescription(CBwfFile& poly, uint64_t bextPointer,
+                                   const std::string& outPath) {
+    // The description as written (the lead's, or the default one), with
+    // each mono's track line in channel order.
+    std::string field(BEXT_DESCRIPTION_BYTES, '\0');
+    if (poly.SetFilePointer(bextPointer + 8) == NO_POINTER ||
+        poly.ReadFile(&field[0], BEXT_DESCRIPTION_BYTES) != BEXT_DESCRIPTION_BYTES) {
+        return false;
+    }
+    std::vector<std::string> lines;
+    for (std::size_t k = 0; k < m_take.GetCount(); ++k) {
+        const std::string line = m_take.GetMetadata(k).GetMonoTrackLine(m_take.GetMono(k).number);
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    const std::size_t slash = outPath.find_last_of('/');
+    const std::string fileName = slash == std::string::npos ? outPath : outPath.substr(slash + 1);
+    int leftOut = 0;
+    const std::string description =
+        CBextTracks::MakePolyDescription(field, lines, fileName, leftOut);
+    if (leftOut != 0) {
+        m_host.ShowError(Quoted(outPath) + ": " + std::to_string(leftOut) + " of the " +
+                         std::to_string(lines.size()) +
+                         " track lines of the monos do not fit in its bext description and are "
+                         "left out.");
+    }
+    return poly.SetFilePointer(bextPointer + 8) != NO_POINTER &&
+           poly.WriteFile(description.data(), BEXT_DESCRIPTION_BYTES) == BEXT_DESCRIPTION_BYTES;
 }
 
 JOBRESULT CPolyWriter::Write(const std::string& outPath) {
@@ -188,10 +264,18 @@ JOBRESULT CPolyWriter::Write(const std::string& outPath) {
                                 local.tm_hour, local.tm_min, local.tm_sec)) &&
                      poly.CreateChunk(CHUNK_FMT, FMT_BODY_PCM) &&
                      poly.WriteFile(fmtBody, FMT_BODY_PCM) == FMT_BODY_PCM;
+    auto writeIXml = [&]() {
+        const uint32_t size = uint32_t(m_strIXml.size());
+        return poly.WriteFile("iXML", 4) == 4 && poly.WriteFile(size) != 0 &&
+               poly.WriteFile(m_strIXml.data(), size) == size &&
+               (size % 2 == 0 || poly.WriteZeroFile(1) == 1);
+    };
     if (isWritten && m_isMetadataFirst) {
-        isWritten = writeMarkers() &&
-                    known(CMonoTake::KNOWN_IXML, &CBwfFile::CreateDefaultIXmlChunk) &&
-                    writeUndefined();
+        isWritten =
+            writeMarkers() &&
+            (m_hasOwnIXml ? writeIXml()
+                          : known(CMonoTake::KNOWN_IXML, &CBwfFile::CreateDefaultIXmlChunk)) &&
+            writeUndefined();
     }
     // Where the chunks really end, should a lead have changed since it was
     // measured.
@@ -282,6 +366,12 @@ JOBRESULT CPolyWriter::Write(const std::string& outPath) {
     if (!m_isMetadataFirst && !(writeMarkers() && writeUndefined())) {
         return isCancelled() ? cancel() : fail();
     }
+    const bool hasDescription = !take.m_hasKnown[CMonoTake::KNOWN_BEXT] ||
+                                take.m_known[CMonoTake::KNOWN_BEXT].size >= BEXT_DESCRIPTION_BYTES;
+    if (take.m_isRewriteMetadata && hasDescription &&
+        !WriteDescription(poly, bextPointer, outPath)) {
+        return isCancelled() ? cancel() : fail();
+    }
     if (!take.m_hasKnown[CMonoTake::KNOWN_BEXT] ||
         take.m_known[CMonoTake::KNOWN_BEXT].size == BEXT_BODY_BYTES) {
         if (!CJobOutput::RewriteCodingHistory(poly, bextPointer, uint16_t(channels),
@@ -297,5 +387,8 @@ JOBRESULT CPolyWriter::Write(const std::string& outPath) {
         m_host.ShowError("Cannot write " + Quoted(outPath) + Reason(poly, ""));
         return JOBRESULT_FAILED;
     }
+    std::error_code error;
+    const uint64_t bytes = std::filesystem::file_size(outPath, error);
+    m_host.FileWritten(outPath, error ? 0 : bytes);
     return JOBRESULT_DONE;
 }

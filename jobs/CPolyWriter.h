@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+class CBwfFile;
+
 class CMonoTake;
 
 // Writes the poly file of an opened take: the lead's "bext" (or a default
@@ -25,6 +27,11 @@ class CMonoTake;
 // "ds64" after the header, the same chunks, the "data" size in "ds64", the
 // "pad " chunk DS64_CHUNK_BYTES shorter (the samples start 36 bytes later
 // when no "pad " chunk fits).
+//
+// When the take was opened with m_isRewriteMetadata, the poly's "iXML" (the
+// lead's, or the default one) lists the track of every mono, and its "bext"
+// description holds every mono's track line and the poly's file name; a
+// lead's "iXML" that cannot be read is carried unchanged.
 class CPolyWriter {
 public:
     CPolyWriter(CMonoTake& take, int convertMode, CJobHost& host,
@@ -48,7 +55,14 @@ private:
     uint64_t BackBytes() const;
     CJobOutput::_SAMPLESTART SampleStart(bool isRf64) const;
 
+    // The poly's own "iXML", made from the monos' track lists.
+    void MakeIXml();
+    // Rewrites the description of the "bext" written at bextPointer.
+    bool WriteDescription(CBwfFile& poly, uint64_t bextPointer, const std::string& outPath);
+
     CMonoTake& m_take;
+    bool m_hasOwnIXml = false;
+    std::string m_strIXml;
     bool m_isMetadataFirst;
     uint64_t m_boundary;
     CJobHost& m_host;

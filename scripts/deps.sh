@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing for the given sets.
-#   scripts/deps.sh build        compiler, CMake, Ninja, CLI11, nlohmann-json
+#   scripts/deps.sh build        compiler, CMake, Ninja, CLI11, nlohmann-json, expat
 #   scripts/deps.sh build test   also GoogleTest and clang with its sanitizer
 #                                and libFuzzer runtimes
 set -euo pipefail
 
-BUILD_PACKAGES=(cmake ninja-build g++ libcli11-dev nlohmann-json3-dev qt6-base-dev)
-TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev libsndfile1-dev libexpat1-dev pkg-config)
+BUILD_PACKAGES=(cmake ninja-build g++ libcli11-dev nlohmann-json3-dev libexpat1-dev qt6-base-dev)
+TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev libsndfile1-dev pkg-config)
 
 if [ "$(uname -s)" = Darwin ]; then
     cat <<'EOF'

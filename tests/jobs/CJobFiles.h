@@ -230,10 +230,11 @@ protected:
     JOBRESULT Merge(CTestHost& host, const std::string& source, const std::string& take,
                     const std::vector<int>& channels, int mode = 0,
                     uint64_t rf64Limit = RIFF_FILE_MAX,
-                    const std::vector<std::string>& arrayInput = {}) const {
+                    const std::vector<std::string>& arrayInput = {},
+                    bool isCopyMetadata = false) const {
         const std::map<std::string, Bytes> before = Outputs();
         const JOBRESULT result = CMonoToPolyJob{take, channels,   PathOf(source), PathOf("out"),
-                                                mode, arrayInput, rf64Limit}
+                                                mode, arrayInput, rf64Limit,      isCopyMetadata}
                                      .Run(host, host.m_isCancel);
         CheckOutputs(before);
         return result;

@@ -86,7 +86,7 @@ TEST_F(CJobTest, MergeWritesRf64OnlyPastTheLimit) {
         auto merge = [&](uint64_t limit) {
             ClearOut();
             CTestHost host;
-            EXPECT_EQ(Merge(host, "in", "T", {1, 3}, t.mode, limit), JOBRESULT_DONE);
+            EXPECT_EQ(Merge(host, "in", "T", {1, 3}, t.mode, limit, {}, true), JOBRESULT_DONE);
             return Read("out/T.wav");
         };
         const Bytes riff = merge(RIFF_FILE_MAX), rf64 = merge(riff.size() - 1);
