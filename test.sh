@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then runs every check:
-#   build/       RelWithDebInfo build and its tests
+#   build/       RelWithDebInfo build and its tests, then its Debian package
+#                packed and checked (scripts/package.sh --from build)
 #   build-asan/  the same under AddressSanitizer, LeakSanitizer and UBSan
 #   build-fuzz/  clang + libFuzzer: the file engine and the jobs, 20 seconds each
 # Exits non-zero on the first failure (both fuzz targets always run).
@@ -25,6 +26,13 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRAWAVE_TEST
     -DKESTRAWAVE_SANITIZE=OFF
 ninja -C build -j2
 run_ctest build
+
+echo "==> package (from build/)"
+# The Debian package of the build just tested, packed as it is (no second
+# build) and checked by scripts/check-package.sh; package.sh makes the
+# Release one.
+bash scripts/package.sh --from build --out "$tmp/package" | tee "$tmp/package.log"
+summary+=("$(printf '%-12s %s' "package" "$(grep -o 'lintian: .*' "$tmp/package.log")")")
 
 echo "==> build-asan/"
 # LeakSanitizer stops every program when it cannot work (under ptrace, as

@@ -10,6 +10,7 @@
 #include "CMergeCommand.h"
 #include "CSplitCommand.h"
 #include "CTakesCommand.h"
+#include "KestrawaveVersion.h"
 
 #include <CLI/CLI.hpp>
 
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
     CLI::App app{"Kestrawave: converts Broadcast Wave recordings between poly and mono files.",
                  "kestrawave-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "kestrawave-cli " KESTRAWAVE_VERSION,
+                         "Print the version and exit.");
 
     CInfoCommand info;
     CLI::App* pInfo = app.add_subcommand(
@@ -69,6 +72,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);

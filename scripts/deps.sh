@@ -3,10 +3,14 @@
 #   scripts/deps.sh build        compiler, CMake, Ninja, CLI11, nlohmann-json, expat
 #   scripts/deps.sh build test   also GoogleTest and clang with its sanitizer
 #                                and libFuzzer runtimes
+#   scripts/deps.sh package      what package.sh and check-package.sh use:
+#                                dpkg-dev, file, lintian, the desktop entry
+#                                and AppStream validators, zsh
 set -euo pipefail
 
 BUILD_PACKAGES=(cmake ninja-build g++ libcli11-dev nlohmann-json3-dev libexpat1-dev qt6-base-dev)
 TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev libsndfile1-dev pkg-config)
+PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream zsh)
 
 if [ "$(uname -s)" = Darwin ]; then
     cat <<'EOF'
@@ -21,8 +25,9 @@ for set in "${@:-build}"; do
     case "$set" in
     build) wanted+=("${BUILD_PACKAGES[@]}") ;;
     test) wanted+=("${TEST_PACKAGES[@]}") ;;
+    package) wanted+=("${PACKAGE_PACKAGES[@]}") ;;
     *)
-        echo "deps: unknown package set '$set' (use build, test)" >&2
+        echo "deps: unknown package set '$set' (use build, test, package)" >&2
         exit 2
         ;;
     esac
