@@ -33,6 +33,10 @@ void CChannelGrid::SetCellCount(int count, const std::function<QWidget*(int chan
         pCell->show();
         m_arrayCell.push_back(pCell);
     }
+    Remeasure();
+}
+
+void CChannelGrid::Remeasure() {
     m_sizeCell = QSize(0, fontMetrics().height() + 4);
     for (QWidget* pCell : m_arrayCell) {
         m_sizeCell = m_sizeCell.expandedTo(pCell->sizeHint().expandedTo(pCell->minimumSize()));

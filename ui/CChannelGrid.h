@@ -24,6 +24,8 @@ public:
     // The cell of channel n, from 1.
     QWidget* GetCell(int n) const { return m_arrayCell[size_t(n - 1)]; }
     int GetColumnCount() const { return m_columnCount; }
+    // Sizes the cells again after their contents changed.
+    void Remeasure();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

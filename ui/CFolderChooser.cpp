@@ -3,6 +3,7 @@
 #include "CAlert.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,4 +45,12 @@ bool CFolderChooser::CheckOutputFolder(QWidget* pPanel, const QString& folder) {
         return false;
     }
     return true;
+}
+
+void CFolderChooser::ShowFolderName(QLabel* pLabel, const QString& format, const QString& folder) {
+    const QString name = QFileInfo(folder).fileName();
+    pLabel->setText(format.arg(folder.isEmpty() ? QObject::tr("the folder")
+                               : name.isEmpty() ? folder
+                                                : name));
+    pLabel->setToolTip(folder);
 }

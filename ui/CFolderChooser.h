@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
@@ -21,4 +22,7 @@ public:
     // False, after the alert "Invalid output folder path.", when nothing
     // exists at folder (also when it is empty).
     static bool CheckOutputFolder(QWidget* pPanel, const QString& folder);
+    // Sets the label to format with the folder's name (the whole path as its
+    // tip), or with "the folder" while there is none.
+    static void ShowFolderName(QLabel* pLabel, const QString& format, const QString& folder);
 };

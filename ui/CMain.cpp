@@ -1,23 +1,27 @@
 #include "CMain.h"
 
 #include "CDirectoryTree.h"
+#include "CFolderView.h"
+#include "CJobRunner.h"
 #include "CMonoToPolyPanel.h"
 #include "CPolyToMonoPanel.h"
 #include "CProgressWindow.h"
+#include "KestrawaveVersion.h"
 
 #include <QHeaderView>
-#include <QItemSelectionModel>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTreeView>
 
 CMain::CMain(const QStringList& topFolders, const QString& appPath, QWidget* pParent)
     : QMainWindow(pParent), m_tabMain(new QTabWidget(this)),
       m_treeDirectory(new CDirectoryTree(topFolders, appPath, this)),
-      m_viewDirectory(new QTreeView(this)), m_dlgProgress(new CProgressWindow(this)) {
+      m_viewDirectory(new CFolderView(this)), m_dlgProgress(new CProgressWindow(this)),
+      m_pJobRunner(new CJobRunner(m_dlgProgress, m_dlgProgress)) {
     setWindowTitle(QStringLiteral("Kestrawave"));
-    m_panelPolyToMono = new CPolyToMonoPanel(m_dlgProgress, m_tabMain);
-    m_panelMonoToPoly = new CMonoToPolyPanel(m_dlgProgress, m_tabMain);
+    m_panelPolyToMono = new CPolyToMonoPanel(m_pJobRunner, m_tabMain);
+    m_panelMonoToPoly = new CMonoToPolyPanel(m_pJobRunner, m_tabMain);
     m_tabMain->addTab(m_panelPolyToMono, tr("Poly to Mono"));
     m_tabMain->addTab(m_panelMonoToPoly, tr("Mono to Poly"));
 
@@ -35,13 +39,13 @@ CMain::CMain(const QStringList& topFolders, const QString& appPath, QWidget* pPa
     setCentralWidget(pSplitter);
     resize(960, 640);
 
-    connect(m_viewDirectory->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid()) {
-                    outlineViewShouldSelectItem(current);
-                }
-            });
+    connect(m_viewDirectory, &CFolderView::FolderChosen, this, &CMain::outlineViewShouldSelectItem);
     connect(m_tabMain, &QTabWidget::currentChanged, this, &CMain::tabViewWillSelectTabViewItem);
+
+    QMenu* pHelp = menuBar()->addMenu(tr("&Help"));
+    QAction* pAbout = pHelp->addAction(tr("&About Kestrawave"), this, &CMain::OnMenuAbout);
+    // macOS moves it to the application menu.
+    pAbout->setMenuRole(QAction::AboutRole);
 }
 
 void CMain::outlineViewShouldSelectItem(const QModelIndex& index) {
@@ -56,4 +60,13 @@ void CMain::tabViewWillSelectTabViewItem(int index) {
     } else {
         m_panelMonoToPoly->targetFileListEnumItem(m_strDirectoryPath);
     }
+}
+
+void CMain::OnMenuAbout() {
+    QMessageBox::about(this, tr("About Kestrawave"),
+                       tr("<h3>Kestrawave %1</h3>"
+                          "<p>Converts Broadcast Wave poly files to mono files and back.</p>"
+                          "<p>Copyright 2026 The Kestrawave developers.<br>"
+                          "Released under the MIT License.</p>")
+                           .arg(QStringLiteral(KESTRAWAVE_VERSION)));
 }

@@ -5,16 +5,18 @@
 #include <QStringList>
 
 class CDirectoryTree;
+class CFolderView;
+class CJobRunner;
 class CMonoToPolyPanel;
 class CPolyToMonoPanel;
 class CProgressWindow;
 class QModelIndex;
 class QTabWidget;
-class QTreeView;
 
 // The main window: the folder tree on the left, the two conversion tabs on
-// the right. The folder last selected in the tree goes to the panel of the
-// visible tab, when it is selected and whenever the tab changes.
+// the right. The folder the user last chose in the tree (CFolderView) goes
+// to the panel of the visible tab, each time it is chosen, also again, and
+// whenever the tab changes.
 class CMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -25,16 +27,19 @@ public:
     CPolyToMonoPanel* getPolyToMonoPanel() const { return m_panelPolyToMono; }
     CMonoToPolyPanel* getMonoToPolyPanel() const { return m_panelMonoToPoly; }
     CProgressWindow* getProgressWindow() const { return m_dlgProgress; }
+    CJobRunner* getJobRunner() const { return m_pJobRunner; }
     QTabWidget* getTabWidget() const { return m_tabMain; }
-    QTreeView* getTreeView() const { return m_viewDirectory; }
+    CFolderView* getTreeView() const { return m_viewDirectory; }
     CDirectoryTree* getDirectoryTree() const { return m_treeDirectory; }
     const QString& getDirectoryPath() const { return m_strDirectoryPath; }
 
 public slots:
-    // A folder row was selected.
+    // The user chose a folder row.
     void outlineViewShouldSelectItem(const QModelIndex& index);
     // The tab at index is about to be shown.
     void tabViewWillSelectTabViewItem(int index);
+    // Help > About Kestrawave: the name, version, purpose and licence.
+    void OnMenuAbout();
 
 private:
     QString m_strDirectoryPath;
@@ -42,6 +47,7 @@ private:
     CPolyToMonoPanel* m_panelPolyToMono;
     QTabWidget* m_tabMain;
     CDirectoryTree* m_treeDirectory;
-    QTreeView* m_viewDirectory;
+    CFolderView* m_viewDirectory;
     CProgressWindow* m_dlgProgress;
+    CJobRunner* m_pJobRunner;
 };

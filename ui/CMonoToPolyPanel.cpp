@@ -3,11 +3,15 @@
 #include "CAlert.h"
 #include "CChannelGrid.h"
 #include "CFolderChooser.h"
-#include "CProgressWindow.h"
+#include "CJobPath.h"
+#include "CJobRunner.h"
+#include "CMonoToPolyJob.h"
 #include "CTakeScanner.h"
 #include "CTargetFileList.h"
+#include "CTrackMetadata.h"
 
 #include <QButtonGroup>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -28,12 +32,12 @@ const char grayWell[] = "#9a9a9a";
 
 } // namespace
 
-CMonoToPolyPanel::CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent)
+CMonoToPolyPanel::CMonoToPolyPanel(CJobRunner* pRunner, QWidget* pParent)
     : QWidget(pParent), m_buttonConvert(new QPushButton(tr("Convert"), this)),
-      m_dlgProgress(pProgress), m_editConvertFile(new QLineEdit(this)),
+      m_pJobRunner(pRunner), m_editConvertFile(new QLineEdit(this)),
       m_gridColorWellCh(new CChannelGrid(this)), m_editDestFolder(new QLineEdit(this)),
       m_listTargetFile(new CTargetFileList(this)), m_matrixConvertMode(new QButtonGroup(this)),
-      m_tableTargetFile(new QTableView(this)) {
+      m_tableTargetFile(new QTableView(this)), m_textFolder(new QLabel(this)) {
     setObjectName(QStringLiteral("MonoToPoly"));
     m_tableTargetFile->setModel(m_listTargetFile);
     m_tableTargetFile->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -41,14 +45,13 @@ CMonoToPolyPanel::CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent)
     m_tableTargetFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tableTargetFile->verticalHeader()->hide();
     m_tableTargetFile->horizontalHeader()->setStretchLastSection(true);
-    m_listTargetFile->setTableView(m_tableTargetFile);
     m_editConvertFile->setReadOnly(true);
     m_editConvertFile->setObjectName(QStringLiteral("ConvertFile"));
     m_editDestFolder->setObjectName(QStringLiteral("DestFolder"));
     m_buttonConvert->setObjectName(QStringLiteral("Convert"));
 
     auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(new QLabel(tr("Takes in the folder"), this));
+    pLayout->addWidget(m_textFolder);
     pLayout->addWidget(m_tableTargetFile, 1);
     auto* pTake = new QHBoxLayout;
     pTake->addWidget(new QLabel(tr("Take"), this));
@@ -81,6 +84,7 @@ CMonoToPolyPanel::CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent)
     connect(m_listTargetFile, &QAbstractItemModel::modelReset, this,
             [this]() { tableViewSelectionDidChange(); });
 
+    CFolderChooser::ShowFolderName(m_textFolder, tr("Takes in %1"), QString());
     tableViewSelectionDidChange();
 }
 
@@ -89,19 +93,24 @@ bool CMonoToPolyPanel::isChannelShown(int n) const {
 }
 
 void CMonoToPolyPanel::targetFileListEnumItem(const QString& folder) {
+    const QString selected = folder == m_strDirectoryPath ? m_editConvertFile->text() : QString();
     m_strDirectoryPath = folder;
+    CFolderChooser::ShowFolderName(m_textFolder, tr("Takes in %1"), folder);
     m_listTargetFile->deleteAllItems();
     if (!folder.isEmpty()) {
         for (const std::string& take : CTakeScanner::ScanFolder(folder.toStdString())) {
             m_listTargetFile->addItem(QString::fromStdString(take));
         }
     }
-    m_listTargetFile->reloadData();
+    const int row = selected.isEmpty() ? -1 : m_listTargetFile->findItem(selected);
+    if (row >= 0) {
+        m_tableTargetFile->selectRow(row);
+    }
 }
 
 void CMonoToPolyPanel::tableViewSelectionDidChange() {
     m_arrayTargetFileChannel.clear();
-    const int row = m_listTargetFile->getSelectedItemPosition();
+    const int row = m_listTargetFile->getSelectedItemPosition(m_tableTargetFile->selectionModel());
     if (row < 0) {
         m_editConvertFile->setText(QString());
         m_buttonConvert->setEnabled(false);
@@ -121,10 +130,32 @@ void CMonoToPolyPanel::tableViewSelectionDidChange() {
         pWell->setMinimumSize(24, 18);
         return pWell;
     });
+    const std::string take = m_editConvertFile->text().toStdString();
     for (int n = 1; n <= count; ++n) {
-        m_gridColorWellCh->GetCell(n)->setStyleSheet(QString::fromLatin1(wellStyle).arg(
+        QWidget* pWell = m_gridColorWellCh->GetCell(n);
+        pWell->setStyleSheet(QString::fromLatin1(wellStyle).arg(
             QLatin1String(isChannelShown(n) ? greenWell : grayWell)));
+        pWell->setToolTip(ChannelTip(take, n));
     }
+}
+
+QString CMonoToPolyPanel::ChannelTip(const std::string& take, int n) const {
+    if (!isChannelShown(n)) {
+        return tr("Channel %1: no mono file, silent").arg(n);
+    }
+    const std::string path = CJobPath::FindMonoPath(m_strDirectoryPath.toStdString(), take, n);
+    CTrackMetadata metadata;
+    metadata.Read(path);
+    const CTrackMetadata::_TRACKNAME name = metadata.GetMonoTrackName(n);
+    QString tip =
+        tr("Channel %1: %2").arg(n).arg(QFileInfo(QString::fromStdString(path)).fileName());
+    if (!name.strName.empty()) {
+        tip += QStringLiteral(", ") + QString::fromStdString(name.strName);
+    }
+    if (!name.strFunction.empty()) {
+        tip += QStringLiteral(" (%1)").arg(QString::fromStdString(name.strFunction));
+    }
+    return tip;
 }
 
 void CMonoToPolyPanel::OnButtonDestSel() {
@@ -143,19 +174,17 @@ void CMonoToPolyPanel::OnButtonConvert() {
     if (!CFolderChooser::CheckOutputFolder(this, dest)) {
         return;
     }
-    m_job = CMonoToPolyJob();
-    m_job.m_strTakeName = m_editConvertFile->text().toStdString();
-    m_job.m_arrayChannel = m_arrayTargetFileChannel;
-    m_job.m_strSourceFolder = m_strDirectoryPath.toStdString();
-    m_job.m_strDestFolder = dest.toStdString();
-    m_job.m_convertMode =
-        m_matrixConvertMode->checkedId() < 0 ? 0 : m_matrixConvertMode->checkedId();
-    m_isCancel.store(false);
-    m_dlgProgress->setProgressWorker(this);
-    m_dlgProgress->setLinkCancel(&m_isCancel);
-    m_dlgProgress->RunModal();
-}
-
-void CMonoToPolyPanel::progressWork() {
-    m_job.Run(*m_dlgProgress, m_isCancel);
+    CMonoToPolyJob job;
+    job.m_strTakeName = m_editConvertFile->text().toStdString();
+    job.m_arrayChannel = m_arrayTargetFileChannel;
+    job.m_strSourceFolder = m_strDirectoryPath.toStdString();
+    job.m_strDestFolder = dest.toStdString();
+    job.m_convertMode = m_matrixConvertMode->checkedId() < 0 ? 0 : m_matrixConvertMode->checkedId();
+    m_pJobRunner->RunModal(
+        [job](CJobHost& host, const std::atomic<bool>& isCancel) {
+            return job.Run(host, isCancel);
+        },
+        dest);
+    // The run may have written into the listed folder.
+    targetFileListEnumItem(m_strDirectoryPath);
 }

@@ -1,18 +1,16 @@
 #pragma once
 
-#include "CMonoToPolyJob.h"
-#include "CProgressWorker.h"
-
 #include <QString>
 #include <QWidget>
 
-#include <atomic>
+#include <string>
 #include <vector>
 
 class CChannelGrid;
-class CProgressWindow;
+class CJobRunner;
 class CTargetFileList;
 class QButtonGroup;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
@@ -20,16 +18,17 @@ class QTableView;
 // The "Mono to Poly" tab: the takes of the chosen folder, the channels of
 // the selected take (one indicator per channel up to its highest, green when
 // its mono file exists), the output folder, the convert mode and Convert,
-// which runs the merge behind the progress window.
-class CMonoToPolyPanel : public QWidget, public CProgressWorker {
+// which runs the merge (CMonoToPolyJob) through the job runner and then
+// lists the folder again.
+class CMonoToPolyPanel : public QWidget {
     Q_OBJECT
 public:
-    CMonoToPolyPanel(CProgressWindow* pProgress, QWidget* pParent = nullptr);
+    CMonoToPolyPanel(CJobRunner* pRunner, QWidget* pParent = nullptr);
 
     // Keeps the folder and lists its takes, each once, in listing order.
+    // Listing the same folder again keeps the selected take selected while
+    // it is still there.
     void targetFileListEnumItem(const QString& folder);
-    // The merge, on the progress window's worker thread.
-    void progressWork() override;
 
     CTargetFileList* getTargetFileList() const { return m_listTargetFile; }
     // The channels of the selected take whose mono files exist, rising.
@@ -44,16 +43,18 @@ public slots:
     void OnButtonConvert();
 
 private:
-    std::atomic<bool> m_isCancel{false};
+    // "Channel n: TAKE_n.wav, its track name (function)".
+    QString ChannelTip(const std::string& take, int n) const;
+
     std::vector<int> m_arrayTargetFileChannel;
     QString m_strDirectoryPath;
     QPushButton* m_buttonConvert;
-    CProgressWindow* m_dlgProgress;
+    CJobRunner* m_pJobRunner;
     QLineEdit* m_editConvertFile;
     CChannelGrid* m_gridColorWellCh;
     QLineEdit* m_editDestFolder;
     CTargetFileList* m_listTargetFile;
     QButtonGroup* m_matrixConvertMode;
     QTableView* m_tableTargetFile;
-    CMonoToPolyJob m_job;
+    QLabel* m_textFolder;
 };

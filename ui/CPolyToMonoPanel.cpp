@@ -1,28 +1,29 @@
 #include "CPolyToMonoPanel.h"
 
 #include "CAlert.h"
-#include "CBwfFile.h"
 #include "CBwfFileList.h"
 #include "CChannelGrid.h"
 #include "CFolderChooser.h"
-#include "CJobPath.h"
-#include "CProgressWindow.h"
+#include "CJobRunner.h"
+#include "CPolyToMonoJob.h"
 #include "CSourceFileList.h"
+#include "CTrackMetadata.h"
+#include "CWaveScanner.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <filesystem>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -42,18 +43,16 @@ QTableView* MakeTable(QWidget* pParent, QAbstractItemModel* pModel,
 
 } // namespace
 
-CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
+CPolyToMonoPanel::CPolyToMonoPanel(CJobRunner* pRunner, QWidget* pParent)
     : QWidget(pParent), m_buttonConvert(new QPushButton(tr("Convert"), this)),
-      m_dlgProgress(pProgress), m_editDestFolder(new QLineEdit(this)),
+      m_pJobRunner(pRunner), m_editDestFolder(new QLineEdit(this)),
       m_listBwfFile(new CBwfFileList(this)), m_listSourceFile(new CSourceFileList(this)),
       m_matrixSelChannel(new QButtonGroup(this)), m_gridSelChannel(new CChannelGrid(this)),
       m_buttonChannelAll(new QPushButton(tr("All"), this)),
-      m_buttonChannelNone(new QPushButton(tr("None"), this)) {
+      m_buttonChannelNone(new QPushButton(tr("None"), this)), m_textFolder(new QLabel(this)) {
     setObjectName(QStringLiteral("PolyToMono"));
     m_tableBwfFile = MakeTable(this, m_listBwfFile, QAbstractItemView::ExtendedSelection);
     m_tableSourceFile = MakeTable(this, m_listSourceFile, QAbstractItemView::SingleSelection);
-    m_listBwfFile->setTableView(m_tableBwfFile);
-    m_listSourceFile->setTableView(m_tableSourceFile);
     m_matrixSelChannel->setExclusive(false);
 
     auto* pAdd = new QPushButton(tr("Add"), this);
@@ -70,7 +69,7 @@ CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
     m_buttonChannelNone->setObjectName(QStringLiteral("ChannelNone"));
 
     auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(new QLabel(tr("Wave files in the folder"), this));
+    pLayout->addWidget(m_textFolder);
     pLayout->addWidget(m_tableBwfFile, 1);
     auto* pMoves = new QHBoxLayout;
     for (QPushButton* pButton : {pAdd, pAll, pRemove, pClear}) {
@@ -100,16 +99,16 @@ CPolyToMonoPanel::CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent)
             &CPolyToMonoPanel::OnButtonChannelNone);
     connect(m_matrixSelChannel, &QButtonGroup::idToggled, this,
             [this](int, bool) { OnCheckSelectChannel(); });
-    connect(m_tableSourceFile->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid()) {
-                    tableViewShouldSelectRow(current.row());
-                }
-            });
+    // Any way the selection changes, and a reset, which clears it silently.
+    connect(m_tableSourceFile->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CPolyToMonoPanel::ShowSelectedChannels);
+    connect(m_listSourceFile, &QAbstractItemModel::modelReset, this,
+            &CPolyToMonoPanel::ShowSelectedChannels);
 
     // Start-up: nothing to convert yet.
+    CFolderChooser::ShowFolderName(m_textFolder, tr("Wave files in %1"), QString());
     m_buttonConvert->setEnabled(false);
-    ResetChannels();
+    ShowSelectedChannels();
 }
 
 void CPolyToMonoPanel::SetChannelCount(int count) {
@@ -120,78 +119,85 @@ void CPolyToMonoPanel::SetChannelCount(int count) {
     });
 }
 
-void CPolyToMonoPanel::ResetChannels() {
-    const int row = m_listSourceFile->getSelectedItemPosition();
-    SetChannelCount(row < 0 ? 0 : int(m_listSourceFile->getEnableChannelData(row).size()));
-    const QSignalBlocker blocker(m_matrixSelChannel);
-    for (QAbstractButton* pCheck : m_matrixSelChannel->buttons()) {
-        pCheck->setChecked(false);
-        pCheck->setEnabled(false);
+void CPolyToMonoPanel::ShowTrackNames(const QString& path, int count) {
+    CTrackMetadata metadata;
+    metadata.Read(path.toStdString());
+    const auto names = metadata.GetTrackNames(count);
+    for (int n = 1; n <= count; ++n) {
+        auto* pCheck = static_cast<QAbstractButton*>(m_gridSelChannel->GetCell(n));
+        const QString name = QString::fromStdString(names[std::size_t(n - 1)].strName);
+        const QString function = QString::fromStdString(names[std::size_t(n - 1)].strFunction);
+        // Long names would widen every cell of the grid.
+        pCheck->setText(name.isEmpty()
+                            ? QString::number(n)
+                            : QStringLiteral("%1 %2").arg(n).arg(fontMetrics().elidedText(
+                                  name, Qt::ElideRight, fontMetrics().averageCharWidth() * 12)));
+        QString tip = tr("Channel %1").arg(n);
+        if (!name.isEmpty()) {
+            tip += QStringLiteral(": ") + name;
+        }
+        if (!function.isEmpty()) {
+            tip += QStringLiteral(" (%1)").arg(function);
+        }
+        pCheck->setToolTip(tip);
     }
+    m_gridSelChannel->Remeasure();
+}
+
+void CPolyToMonoPanel::ShowSelectedChannels() {
+    const int row = m_listSourceFile->getSelectedItemPosition(m_tableSourceFile->selectionModel());
+    if (row >= 0) {
+        tableViewShouldSelectRow(row);
+        return;
+    }
+    SetChannelCount(0);
     m_buttonChannelAll->setEnabled(false);
     m_buttonChannelNone->setEnabled(false);
 }
 
 void CPolyToMonoPanel::bwfFileListEnumItem(const QString& folder) {
-    m_strDirectoryPath = folder;
-    m_listBwfFile->deleteAllItems();
-    ResetChannels();
-    std::error_code error;
-    std::filesystem::directory_iterator it(folder.toStdString(), error);
-    for (; !folder.isEmpty() && !error && it != std::filesystem::directory_iterator();
-         it.increment(error)) {
-        const QString name = QString::fromStdString(it->path().filename().string());
-        const QString extension = QFileInfo(name).suffix();
-        if (extension != QLatin1String("wav") && extension != QLatin1String("WAV")) {
-            continue;
+    QSet<QString> selectedNames;
+    if (folder == m_strDirectoryPath) {
+        for (const QModelIndex& index : m_tableBwfFile->selectionModel()->selectedRows()) {
+            selectedNames.insert(m_listBwfFile->getItemText(index.row(), 1));
         }
-        const QString path = folder + QLatin1Char('/') + name;
-        // Opening a FIFO or a device would block the window.
-        CBwfFile file;
-        if (!CJobPath::IsRegularFile(path.toStdString()) ||
-            !file.OpenFile(path.toStdString().c_str(), true)) {
-            continue;
-        }
-        uint16_t channels = 0;
-        uint16_t bits = 0;
-        uint32_t rate = 0;
-        if (!file.GetFormat(channels, bits, rate)) {
-            channels = bits = 0;
-            rate = 0;
-        }
-        uint64_t size = file.GetFileSize();
-        file.CloseFile();
-        m_listBwfFile->addItem(name, channels, bits, rate, size);
     }
-    m_listBwfFile->reloadData();
+    m_strDirectoryPath = folder;
+    CFolderChooser::ShowFolderName(m_textFolder, tr("Wave files in %1"), folder);
+    m_listBwfFile->deleteAllItems();
+    QItemSelection selection;
+    for (const CWaveScanner::_WAVEFILE& file : CWaveScanner::ScanFolder(folder.toStdString())) {
+        m_listBwfFile->addItem(file);
+        const int row = m_listBwfFile->getItemCount() - 1;
+        if (selectedNames.contains(m_listBwfFile->getItemText(row, 1))) {
+            selection.select(m_listBwfFile->index(row, 0),
+                             m_listBwfFile->index(row, m_listBwfFile->columnCount() - 1));
+        }
+    }
+    m_tableBwfFile->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 void CPolyToMonoPanel::AddRows(bool isSelectedOnly) {
-    int row = isSelectedOnly ? m_listBwfFile->getFirstSelectedItemPosition()
+    const QItemSelectionModel* pSelection = m_tableBwfFile->selectionModel();
+    int row = isSelectedOnly ? m_listBwfFile->getFirstSelectedItemPosition(pSelection)
                              : (m_listBwfFile->getItemCount() > 0 ? 0 : -1);
     if (isSelectedOnly && row < 0) {
         CAlert::Show(this, tr("Please select wave file first."), QString());
         return;
     }
     while (row >= 0) {
-        const int count = m_listSourceFile->getItemCount();
         const QString name = m_listBwfFile->getItemText(row, 1);
-        const QString path = m_strDirectoryPath + QLatin1Char('/') + name;
-        bool isListed = false;
-        for (int i = 0; i < count && !isListed; ++i) {
-            isListed = m_listSourceFile->getItemText(i, 3) == path;
-        }
-        if (!isListed) {
-            const QBitArray& mask = m_listBwfFile->getChannelData(row);
-            m_listSourceFile->addItem(QString::number(count + 1), name, path, mask, mask);
+        const QString path = QString::fromStdString(m_listBwfFile->GetRow(row).strPath);
+        if (m_listSourceFile->findItem(path) < 0) {
+            const QBitArray mask = m_listBwfFile->getChannelData(row);
+            m_listSourceFile->addItem(name, path, mask, mask);
         }
         if (isSelectedOnly) {
-            row = m_listBwfFile->getNextSelectedItemPosition(row);
+            row = m_listBwfFile->getNextSelectedItemPosition(pSelection, row);
         } else {
             row = row + 1 < m_listBwfFile->getItemCount() ? row + 1 : -1;
         }
     }
-    m_listSourceFile->reloadData();
     if (m_listSourceFile->getItemCount() > 0) {
         m_buttonConvert->setEnabled(true);
     }
@@ -206,14 +212,20 @@ void CPolyToMonoPanel::OnButtonSourceAll() {
 }
 
 void CPolyToMonoPanel::OnButtonSourceRemove() {
-    const int row = m_listSourceFile->getSelectedItemPosition();
+    const int row = m_listSourceFile->getSelectedItemPosition(m_tableSourceFile->selectionModel());
     if (row < 0) {
         CAlert::Show(this, tr("Please select source file first."), QString());
         return;
     }
     m_listSourceFile->deleteItem(row);
-    m_listSourceFile->reloadData();
-    ResetChannels();
+    // The row that took its place, or the new last one, is selected next.
+    const int next = std::min(row, m_listSourceFile->getItemCount() - 1);
+    if (next >= 0) {
+        m_tableSourceFile->selectionModel()->setCurrentIndex(m_listSourceFile->index(next, 0),
+                                                             QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
+    }
+    ShowSelectedChannels();
     if (m_listSourceFile->getItemCount() == 0) {
         m_buttonConvert->setEnabled(false);
     }
@@ -221,8 +233,6 @@ void CPolyToMonoPanel::OnButtonSourceRemove() {
 
 void CPolyToMonoPanel::OnButtonSourceClear() {
     m_listSourceFile->deleteAllItems();
-    m_listSourceFile->reloadData();
-    ResetChannels();
     m_buttonConvert->setEnabled(false);
 }
 
@@ -230,6 +240,7 @@ void CPolyToMonoPanel::tableViewShouldSelectRow(int row) {
     const QBitArray& enable = m_listSourceFile->getEnableChannelData(row);
     const QBitArray& select = m_listSourceFile->getSelectChannelData(row);
     SetChannelCount(int(enable.size()));
+    ShowTrackNames(m_listSourceFile->getItemText(row, 3), int(enable.size()));
     const QSignalBlocker blocker(m_matrixSelChannel);
     for (int tag = 0; tag < enable.size(); ++tag) {
         QAbstractButton* pCheck = m_matrixSelChannel->button(tag);
@@ -241,7 +252,7 @@ void CPolyToMonoPanel::tableViewShouldSelectRow(int row) {
 }
 
 void CPolyToMonoPanel::OnCheckSelectChannel() {
-    const int row = m_listSourceFile->getSelectedItemPosition();
+    const int row = m_listSourceFile->getSelectedItemPosition(m_tableSourceFile->selectionModel());
     if (row < 0) {
         return;
     }
@@ -253,7 +264,7 @@ void CPolyToMonoPanel::OnCheckSelectChannel() {
 }
 
 void CPolyToMonoPanel::SetAllChannels(bool isChecked) {
-    const int row = m_listSourceFile->getSelectedItemPosition();
+    const int row = m_listSourceFile->getSelectedItemPosition(m_tableSourceFile->selectionModel());
     if (row < 0) {
         return;
     }
@@ -282,8 +293,8 @@ void CPolyToMonoPanel::OnButtonConvert() {
     if (!CFolderChooser::CheckOutputFolder(this, dest)) {
         return;
     }
-    m_job = CPolyToMonoJob();
-    m_job.m_strDestFolder = dest.toStdString();
+    CPolyToMonoJob job;
+    job.m_strDestFolder = dest.toStdString();
     for (int row = 0; row < m_listSourceFile->getItemCount(); ++row) {
         const QBitArray& select = m_listSourceFile->getSelectChannelData(row);
         std::vector<int> channels;
@@ -292,16 +303,15 @@ void CPolyToMonoPanel::OnButtonConvert() {
                 channels.push_back(tag + 1);
             }
         }
-        m_job.m_arraySource.push_back({m_listSourceFile->getItemText(row, 2).toStdString(),
-                                       m_listSourceFile->getItemText(row, 3).toStdString(),
-                                       std::move(channels)});
+        job.m_arraySource.push_back({m_listSourceFile->getItemText(row, 2).toStdString(),
+                                     m_listSourceFile->getItemText(row, 3).toStdString(),
+                                     std::move(channels)});
     }
-    m_isCancel.store(false);
-    m_dlgProgress->setProgressWorker(this);
-    m_dlgProgress->setLinkCancel(&m_isCancel);
-    m_dlgProgress->RunModal();
-}
-
-void CPolyToMonoPanel::progressWork() {
-    m_job.Run(*m_dlgProgress, m_isCancel);
+    m_pJobRunner->RunModal(
+        [job](CJobHost& host, const std::atomic<bool>& isCancel) {
+            return job.Run(host, isCancel);
+        },
+        dest);
+    // The run may have written into the listed folder.
+    bwfFileListEnumItem(m_strDirectoryPath);
 }

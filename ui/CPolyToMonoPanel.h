@@ -1,35 +1,33 @@
 #pragma once
 
-#include "CPolyToMonoJob.h"
-#include "CProgressWorker.h"
-
 #include <QString>
 #include <QWidget>
 
-#include <atomic>
-
 class CBwfFileList;
 class CChannelGrid;
-class CProgressWindow;
+class CJobRunner;
 class CSourceFileList;
 class QButtonGroup;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
 
 // The "Poly to Mono" tab: the wave files of the chosen folder, the work list
-// with the channels to write per file (one check box per channel of the
-// selected row), the output folder and Convert, which runs the split behind
-// the progress window, reading each source once for all its channels.
-class CPolyToMonoPanel : public QWidget, public CProgressWorker {
+// with the channels to write per file, the output folder and Convert, which
+// runs the split (CPolyToMonoJob) through the job runner and then lists the
+// folder again. The check boxes always show the selected row of the work
+// list, however it came to be selected: its channels, ticked as the row will
+// convert them; with no row selected there are none.
+class CPolyToMonoPanel : public QWidget {
     Q_OBJECT
 public:
-    CPolyToMonoPanel(CProgressWindow* pProgress, QWidget* pParent = nullptr);
+    CPolyToMonoPanel(CJobRunner* pRunner, QWidget* pParent = nullptr);
 
-    // Keeps the folder and lists its .wav/.WAV files with their formats.
+    // Keeps the folder and lists its wave files with their formats
+    // (CWaveScanner). Listing the same folder again keeps the files selected
+    // that are still there.
     void bwfFileListEnumItem(const QString& folder);
-    // The split, on the progress window's worker thread.
-    void progressWork() override;
 
     CBwfFileList* getBwfFileList() const { return m_listBwfFile; }
     CSourceFileList* getSourceFileList() const { return m_listSourceFile; }
@@ -51,17 +49,18 @@ public slots:
     void tableViewShouldSelectRow(int row);
 
 private:
+    // Adds the selected wave files, or all, that are not listed yet.
     void AddRows(bool isSelectedOnly);
-    // Unticks and disables the boxes; keeps as many as the selected row has
-    // channels, none when no row is selected.
-    void ResetChannels();
+    // The boxes of the selected source row, or none.
+    void ShowSelectedChannels();
     void SetChannelCount(int count);
+    // Labels the boxes with the track names of the file at path.
+    void ShowTrackNames(const QString& path, int count);
     void SetAllChannels(bool isChecked);
 
-    std::atomic<bool> m_isCancel{false};
     QString m_strDirectoryPath;
     QPushButton* m_buttonConvert;
-    CProgressWindow* m_dlgProgress;
+    CJobRunner* m_pJobRunner;
     QLineEdit* m_editDestFolder;
     CBwfFileList* m_listBwfFile;
     CSourceFileList* m_listSourceFile;
@@ -71,6 +70,5 @@ private:
     QPushButton* m_buttonChannelNone;
     QTableView* m_tableBwfFile;
     QTableView* m_tableSourceFile;
-    // The inputs of the run, taken on the UI thread when Convert is pressed.
-    CPolyToMonoJob m_job;
+    QLabel* m_textFolder;
 };

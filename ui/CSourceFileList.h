@@ -1,54 +1,44 @@
 #pragma once
 
-#include "CSourceFileItem.h"
+#include "CRowTable.h"
 
-#include <QAbstractTableModel>
-#include <QStringList>
+#include <QBitArray>
+#include <QString>
 
-#include <vector>
-
-class QTableView;
+// A file to split, its place in the list from 1, the channels it has
+// (enable) and the channels to write (select), bit n-1 for channel n, as
+// many bits as the file has channels.
+struct _SOURCEFILE {
+    int number;
+    QString strFileName;
+    QString strFilePath;
+    QBitArray enableChannel;
+    QBitArray selectChannel;
+};
 
 // Model of the source table of the "Poly to Mono" tab, the work list of the
-// split. Column keys, in the order of the sub-indices 1 to 3: Number,
-// FileName, FilePath. After an insert or delete at k the rows from k on are
-// renumbered "1", "2", ...; addItem takes the number its caller gives.
-class CSourceFileList : public QAbstractTableModel {
+// split. Columns: number, file name, full path. The numbers follow each
+// insert and delete.
+class CSourceFileList : public CRowTableOf<_SOURCEFILE> {
     Q_OBJECT
 public:
     explicit CSourceFileList(QObject* pParent = nullptr);
 
-    void setTableView(QTableView* pTable) { m_listSourceFile = pTable; }
-    static const QStringList& columnKeys();
-
-    void addItem(const QString& number, const QString& fileName, const QString& filePath,
-                 const QBitArray& enaChannelData, const QBitArray& selChannelData);
-    void insertItem(const QString& number, const QString& fileName, const QString& filePath,
+    void addItem(const QString& fileName, const QString& filePath, const QBitArray& enaChannelData,
+                 const QBitArray& selChannelData);
+    void insertItem(const QString& fileName, const QString& filePath,
                     const QBitArray& enaChannelData, const QBitArray& selChannelData, int index);
     void deleteItem(int row);
-    void deleteAllItems();
-    int getItemCount() const;
-    // 1 number, 2 file name, 3 full path; any other: null.
-    QString getItemText(int row, int subIndex) const;
-    // The table's selected row, or -1.
-    int getSelectedItemPosition() const;
-    // Bit n-1 for channel n: the channels the row's file has, and the
-    // channels to write.
-    const QBitArray& getEnableChannelData(int row) const;
-    const QBitArray& getSelectChannelData(int row) const;
-    void setEnableChannelData(int row, const QBitArray& data);
+    // The row whose full path is path, or -1.
+    int findItem(const QString& path) const;
+    const QBitArray& getEnableChannelData(int row) const { return GetRow(row).enableChannel; }
+    const QBitArray& getSelectChannelData(int row) const { return GetRow(row).selectChannel; }
     void setSelectChannelData(int row, const QBitArray& data);
-    void reloadData();
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
+protected:
+    QString Text(int row, int column) const override;
 
 private:
-    void Renumber(int from);
-
-    std::vector<CSourceFileItem> m_arrayItemList;
-    QTableView* m_listSourceFile = nullptr;
+    // Numbers the rows from row on again.
+    void Renumber(int row);
 };

@@ -1,39 +1,24 @@
 #pragma once
 
-#include "CTargetFileItem.h"
+#include "CRowTable.h"
 
-#include <QAbstractTableModel>
+#include <QString>
 
-#include <vector>
+struct _TARGETFILE {
+    QString strTakeName;
+};
 
-class QTableView;
-
-// Model of the take table of the "Mono to Poly" tab: one column, key
-// FileName, the take name.
-class CTargetFileList : public QAbstractTableModel {
+// Model of the take table of the "Mono to Poly" tab: one column, the take
+// name.
+class CTargetFileList : public CRowTableOf<_TARGETFILE> {
     Q_OBJECT
 public:
     explicit CTargetFileList(QObject* pParent = nullptr);
 
-    void setTableView(QTableView* pTable) { m_listTargetFile = pTable; }
+    void addItem(const QString& takeName);
+    // The row of the take, or -1.
+    int findItem(const QString& takeName) const;
 
-    void addItem(const QString& fileName);
-    void insertItem(const QString& fileName, int index);
-    void deleteAllItems();
-    int getItemCount() const;
-    // 1 the take name; any other: null.
-    QString getItemText(int row, int subIndex) const;
-    // The table's selected row, or -1.
-    int getSelectedItemPosition() const;
-    void reloadData();
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
-
-private:
-    std::vector<CTargetFileItem> m_arrayItemList;
-    QTableView* m_listTargetFile = nullptr;
+protected:
+    QString Text(int row, int column) const override;
 };

@@ -1,8 +1,9 @@
 #pragma once
 
 // Keeps the window tests from waiting for ever on a dialog: every 100 ms,
-// a modal dialog that no test claimed (the progress window excepted), or
-// one still open after five seconds, fails the running test and is closed.
+// a modal dialog that no test claimed (the progress window during its run
+// excepted), or one still open after five seconds, fails the running test
+// and is closed.
 class CModalWatch {
 public:
     // Started by main once the application exists.

@@ -1,5 +1,5 @@
 // The table models: row texts and channel masks, renumbering, and the
-// selection questions asked of real table views.
+// selection questions answered from real table views.
 
 #include "CBwfFileList.h"
 #include "CSourceFileList.h"
@@ -19,8 +19,8 @@ constexpr auto FATAL = QAbstractItemModelTester::FailureReportingMode::Fatal;
 TEST(CBwfFileListTest, RowTextsMasksAndTheWalkOverSelectedRows) {
     CBwfFileList list;
     QAbstractItemModelTester tester(&list, FATAL);
+    list.addItem("a.wav", 2, 24, 44100, 0);
     list.addItem("b.wav", 8, 16, 88200, 1023);
-    list.insertItem("a.wav", 2, 24, 44100, 0, 0);
     list.addItem("c.wav", 0, 0, 0, 1024);
     list.addItem("d.wav", 20, 32, 96000, 5ull << 30); // beyond 32 bits
     list.addItem("e.wav", 65535, 8, 8000, 1);
@@ -42,21 +42,21 @@ TEST(CBwfFileListTest, RowTextsMasksAndTheWalkOverSelectedRows) {
 
     QTableView table;
     table.setModel(&list);
-    list.setTableView(&table);
-    EXPECT_EQ(list.getFirstSelectedItemPosition(), -1);
+    QItemSelectionModel* pSelection = table.selectionModel();
+    EXPECT_EQ(list.getFirstSelectedItemPosition(pSelection), -1);
     for (int row : {3, 0, 2}) {
         table.selectionModel()->select(list.index(row, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     std::vector<int> walk;
-    for (int row = list.getFirstSelectedItemPosition(); row != -1;
-         row = list.getNextSelectedItemPosition(row)) {
+    for (int row = list.getFirstSelectedItemPosition(pSelection); row != -1;
+         row = list.getNextSelectedItemPosition(pSelection, row)) {
         walk.push_back(row);
     }
     EXPECT_EQ(walk, std::vector<int>({0, 2, 3}));
     // One selected cell stands for its row.
     table.selectionModel()->select(list.index(1, 2), QItemSelectionModel::ClearAndSelect);
-    EXPECT_EQ(list.getFirstSelectedItemPosition(), 1);
+    EXPECT_EQ(list.getFirstSelectedItemPosition(pSelection), 1);
 }
 
 TEST(CSourceFileListTest, RowsAreRenumberedAndTheSelectionOutlivesAReload) {
@@ -64,10 +64,8 @@ TEST(CSourceFileListTest, RowsAreRenumberedAndTheSelectionOutlivesAReload) {
     QAbstractItemModelTester tester(&list, FATAL);
     QTableView table;
     table.setModel(&list);
-    list.setTableView(&table);
     for (const QString name : {"a", "b", "c"}) {
-        list.addItem(QString::number(list.rowCount() + 1), name, "/f/" + name, QBitArray(2, true),
-                     QBitArray(2));
+        list.addItem(name, "/f/" + name, QBitArray(2, true), QBitArray(2));
     }
     QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
     list.deleteItem(1);
@@ -76,15 +74,16 @@ TEST(CSourceFileListTest, RowsAreRenumberedAndTheSelectionOutlivesAReload) {
               QStringList({"2", "c", "/f/c"}));
     QBitArray select(24);
     select.setBit(23);
-    list.insertItem("9", "x", "/f/x", QBitArray(24, true), select, 0);
+    list.insertItem("x", "/f/x", QBitArray(24, true), select, 0);
     EXPECT_EQ(list.getSelectChannelData(0), select);
     for (int row = 0; row < 3; ++row) {
         EXPECT_EQ(list.data(list.index(row, 0)).toString(), QString::number(row + 1));
     }
     EXPECT_TRUE(list.getItemText(0, 4).isNull());
+    EXPECT_EQ(list.findItem("/f/c"), 2);
     table.selectRow(1);
     list.reloadData(); // the panel goes on editing the selected row's channels
-    EXPECT_EQ(list.getSelectedItemPosition(), 1);
+    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), 1);
 }
 
 TEST(CTargetFileListTest, TakesInOrderAddedAndTheSelectedOne) {
@@ -92,15 +91,14 @@ TEST(CTargetFileListTest, TakesInOrderAddedAndTheSelectedOne) {
     QAbstractItemModelTester tester(&list, FATAL);
     QTableView table;
     table.setModel(&list);
-    list.setTableView(&table);
     list.addItem("t2");
     list.addItem("t1");
     EXPECT_EQ(list.data(list.index(1, 0)).toString(), "t1");
     EXPECT_TRUE(list.getItemText(0, 0).isNull() && list.getItemText(0, 2).isNull());
-    EXPECT_EQ(list.getSelectedItemPosition(), -1);
+    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), -1);
     table.selectRow(1);
-    EXPECT_EQ(list.getSelectedItemPosition(), 1);
+    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), 1);
     list.deleteAllItems();
     EXPECT_EQ(list.rowCount(), 0);
-    EXPECT_EQ(list.getSelectedItemPosition(), -1);
+    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), -1);
 }

@@ -19,7 +19,8 @@ void CModalWatch::Start() {
         QWidget* pModal = QApplication::activeModalWidget();
         s_ticks = pModal != nullptr && pModal == s_pLast ? s_ticks + 1 : 0;
         s_pLast = pModal;
-        if (pModal == nullptr || qobject_cast<CProgressWindow*>(pModal) != nullptr) {
+        auto* pProgress = qobject_cast<CProgressWindow*>(pModal);
+        if (pModal == nullptr || (pProgress != nullptr && pProgress->isRunning())) {
             return;
         }
         if (m_claimCount > 0 && s_ticks < 50) {
