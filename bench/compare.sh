@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Times kestrawave's conversions against the copy of the file, ffmpeg and sox:
 #   bench/compare.sh [--minutes M] [--large-minutes M] [--reps N] [--no-install]
-#                    [--cli PATH]
+#                    [--cli PATH] [--no-card | --card-only]
 # Takes (random 24-bit samples written straight from /dev/urandom):
 #   1 GiB: 8 channels, 48 kHz, RIFF, 932 s unless --minutes says otherwise;
 #   large: 16 channels, 96 kHz, always RF64, 1398 s (about 6 GiB, past 4 GiB)
 #          unless --large-minutes says otherwise; skipped, with a word, when
 #          the folder has less than 4 times its size free (the take, the monos
 #          every merge reads, one run's outputs and room for the tools' own);
-#   memory: 64 channels, 48 kHz, 8 s, split and merged once for peak memory.
+#   memory: 64 channels, 48 kHz, 8 s, split and merged once for peak memory;
+#   card: 200 takes of 8 channels, 24 bits, 48 kHz, 20 s in 10 folders (about
+#         4.6 GB), split with split -r and merged back with merge -r, with
+#         -j 1 and -j 2, against cp -r of the card (--no-card: left out;
+#         --card-only: nothing else).
 # Each program runs N times (default 5), in turns, on a warm page cache and
 # after a sync; the tables give medians, ratios to the copy, nanoseconds per
 # sample byte and peak memory, then the goals. ffmpeg or sox runs that fail, or
@@ -26,7 +30,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
     echo "usage: bench/compare.sh [--minutes M] [--large-minutes M] [--reps N] [--no-install]" \
-        "[--cli PATH]" >&2
+        "[--cli PATH] [--no-card | --card-only]" >&2
     exit 2
 }
 to_seconds() { awk -v m="$1" 'BEGIN { s = int(m * 60); if (s < 1) exit 1; print s }'; }
@@ -35,6 +39,7 @@ large_seconds=1398 # 16 channels × 3 bytes × 96000 Hz × 1398 s ≈ 6 GiB
 reps=5
 install=1
 cli=""
+card=1 # 0: no card; 2: the card alone
 while [ $# -gt 0 ]; do
     case "$1" in
     --minutes | --large-minutes)
@@ -50,6 +55,10 @@ while [ $# -gt 0 ]; do
         ;;
     --no-install)
         install=0
+        shift
+        ;;
+    --no-card | --card-only)
+        [ "$1" = --no-card ] && card=0 || card=2
         shift
         ;;
     --cli)
@@ -308,6 +317,76 @@ has_room() {
     fi
 }
 
+# The card: TAKES takes in 10 folders, split -r and merged back with -r,
+# with -j 1 and -j 2, against cp -r of the same bytes. Each run REPS times in
+# turns, after a sync, on a warm page cache.
+card_takes=200
+card_seconds=20
+declare -A card_median
+bench_card() {
+    local folder n rep program started
+    local card_bytes=$((card_takes * 8 * 3 * 48000 * card_seconds))
+    has_room 4 $card_bytes card >&2 || return 1
+    echo "compare: making the card: $card_takes takes of 8 channels, 24 bits, 48 kHz," \
+        "$card_seconds s in 10 folders"
+    for ((n = 0; n < card_takes; n++)); do
+        folder="$work/card/DAY$((n % 10))"
+        mkdir -p "$folder"
+        make_take "$folder/T$n.wav" RIFF 8 48000 "$card_seconds"
+    done
+    mkdir -p "$work/card-monos"
+    step "card: split -r (making the monos)" "$cli" split -r -y -j 2 -o "$work/card-monos" \
+        "$work/card" >/dev/null || return
+    cat_card() { find "$work/card" "$work/card-monos" -type f -exec cat {} + >/dev/null; }
+    echo "compare: card: warming the page cache"
+    cat_card
+    declare -A card_run=(
+        [cp]="cp -r $work/card $out/copy"
+        [split1]="$cli split -r -j 1 -o $out $work/card"
+        [split2]="$cli split -r -j 2 -o $out $work/card"
+        [merge1]="$cli merge -r -j 1 -o $out $work/card-monos"
+        [merge2]="$cli merge -r -j 2 -o $out $work/card-monos"
+    )
+    for ((rep = 1; rep <= reps; rep++)); do
+        echo "compare: card: round $rep of $reps"
+        for program in cp split1 split2 merge1 merge2; do
+            rm -rf "$out"
+            mkdir "$out"
+            sync
+            started=$EPOCHREALTIME
+            # shellcheck disable=SC2086
+            step "card: ${card_run[$program]}" ${card_run[$program]} || return
+            awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }' \
+                >>"$work/card.$program"
+        done
+    done
+    rm -rf "$out" "$work/card" "$work/card-monos"
+    for program in cp split1 split2 merge1 merge2; do
+        card_median[$program]=$(sort -g "$work/card.$program" |
+            awk '{ t[NR] = $1 } END { print NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2 }')
+    done
+    echo
+    printf 'card: %d takes of 8 channels, 24 bits, 48 kHz, %d s in 10 folders, %.2f GB; median of %d runs\n' \
+        "$card_takes" "$card_seconds" "$(awk -v b=$card_bytes 'BEGIN { print b / 1e9 }')" "$reps"
+    printf '  %-40s %9s %7s\n' program "median s" "x copy"
+    local -A card_label=([cp]="cp -r card copy" [split1]="kestrawave-cli split -r -j 1"
+        [split2]="kestrawave-cli split -r -j 2" [merge1]="kestrawave-cli merge -r -j 1"
+        [merge2]="kestrawave-cli merge -r -j 2")
+    for program in cp split1 split2 merge1 merge2; do
+        printf '  %-40s %9.3f %7s\n' "${card_label[$program]}" "${card_median[$program]}" \
+            "$(awk -v a="${card_median[$program]}" -v b="${card_median[cp]}" 'BEGIN { printf "%.2f", a / b }')"
+    done
+    for program in split1 merge1; do
+        printf '  goal: %-33s %s\n' "$program <= 1.3 x copy" \
+            "$(awk -v a="${card_median[$program]}" -v b="${card_median[cp]}" \
+                'BEGIN { print (a <= 1.3 * b) ? "met" : "MISSED" }')"
+    done
+}
+if [ $card = 2 ]; then
+    bench_card
+    exit
+fi
+
 status=0
 small_bytes=$((8 * 3 * 48000 * seconds))
 has_room 4 $small_bytes "1 GiB" >&2 || exit 1
@@ -429,4 +508,7 @@ for program in split merge; do
         "$(when "$(m 6g.$program) / ${take_bytes[6g]:-1} <= $(m 1g.$program) / ${take_bytes[1g]}" \
             "$(m 6g.$program)")"
 done
+if [ $card = 1 ]; then
+    bench_card || status=1
+fi
 exit $status

@@ -1,28 +1,30 @@
 #include "CConsoleHost.h"
 
+#include "CExitStatus.h"
+#include "CPlatform.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <poll.h>
 #include <string>
-#include <unistd.h>
 
 std::atomic<bool> CConsoleHost::m_isCancel{false};
-volatile std::sig_atomic_t CConsoleHost::m_signal = 0;
+std::atomic<int> CConsoleHost::m_status{0};
 
-static_assert(std::atomic<bool>::is_always_lock_free, "the interrupt handler stores the flag");
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "the interrupt handler stores the flag and the status");
 
 namespace {
 
-extern "C" void OnInterrupt(int signal) {
-    // The first signal is being handled (temporary files being removed):
+void OnInterrupt(int status) {
+    // The first interrupt is being handled (temporary files being removed):
     // the user wants out now, and only temporary files can remain.
     if (CConsoleHost::m_isCancel.load()) {
-        _exit(128 + signal);
+        CPlatform::ExitNow(status);
     }
-    CConsoleHost::m_signal = signal;
+    CConsoleHost::m_status = status;
     CConsoleHost::m_isCancel.store(true);
 }
 
@@ -49,48 +51,21 @@ std::string OneLine(const std::string& text) {
     return line;
 }
 
-// A line from standard input; empty at its end or once a signal came. The
-// wait is cut into short polls so that a signal arriving just before a read
-// cannot leave the read blocked.
-std::string ReadAnswer() {
-    std::string answer;
-    while (!CConsoleHost::m_isCancel.load()) {
-        pollfd input{0, POLLIN, 0};
-        const int ready = poll(&input, 1, 100);
-        if (ready < 0 && errno != EINTR) {
-            break;
-        }
-        char c = 0;
-        if (ready > 0 && (read(0, &c, 1) != 1 || c == '\n')) {
-            break;
-        }
-        if (ready > 0) {
-            answer += c;
-        }
-    }
-    return answer;
-}
-
 } // namespace
 
-CConsoleHost::CConsoleHost(ANSWER answer) : m_answer(answer), m_isTerminal(isatty(2) != 0) {}
+CConsoleHost::CConsoleHost(ANSWER answer)
+    : m_answer(answer), m_isTerminal(CPlatform::IsTerminal(2)) {}
 
 void CConsoleHost::InstallInterruptHandler() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no SA_RESTART: the answer's read returns
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaction(signal, &action, nullptr);
-    }
+    CPlatform::InstallInterruptHandler(OnInterrupt);
 }
 
 void CConsoleHost::IgnoreBrokenPipe() {
-    std::signal(SIGPIPE, SIG_IGN);
+    CPlatform::IgnoreBrokenPipe();
 }
 
 int CConsoleHost::InterruptStatus() {
-    return 128 + (m_signal != 0 ? int(m_signal) : SIGINT);
+    return m_status != 0 ? int(m_status) : EXIT_CANCELLED;
 }
 
 std::string CConsoleHost::Escaped(const std::string& name) {
@@ -104,7 +79,8 @@ void CConsoleHost::Say(const std::string& line) {
 
 bool CConsoleHost::CheckOutputFolder(const std::string& folder) {
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(folder, error);
+    const std::filesystem::file_status status =
+        std::filesystem::status(CPlatform::ToPath(folder), error);
     if (std::filesystem::is_directory(status)) {
         return true;
     }
@@ -130,18 +106,26 @@ void CConsoleHost::DrawBar() {
     const int width = 40;
     const int filled = int(done * width / m_total);
     Emit("\r[" + std::string(filled, '#') + std::string(width - filled, ' ') + "] " +
-         std::to_string(percent) + "%");
+         std::to_string(percent) + "%" + (m_strBarText.empty() ? "" : "  " + m_strBarText) +
+         "\033[K");
     m_isBarShown = true;
     m_lastPercent = percent;
 }
 
 void CConsoleHost::SetProgressText(const std::string& title, const std::string& detail) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     ClearBar();
     Emit(OneLine(title) + ": " + OneLine(detail) + "\n");
     DrawBar();
 }
 
 bool CConsoleHost::AskOverwrite(const std::string& title, const std::string& message) {
+    return AskOverwrite(title, message, 0);
+}
+
+bool CConsoleHost::AskOverwrite(const std::string& title, const std::string& message,
+                                std::size_t more) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     ClearBar();
     std::string files;
     std::string::size_type start = 0;
@@ -153,6 +137,9 @@ bool CConsoleHost::AskOverwrite(const std::string& title, const std::string& mes
         files += "  " + Quoted(message.substr(start, end - start)) + "\n";
         start = end + 1;
     }
+    if (more != 0) {
+        files += "  ... and " + std::to_string(more) + " more\n";
+    }
     Emit("These files exist already:\n" + files);
     bool isOk = false;
     if (m_answer == ANSWER_YES) {
@@ -160,11 +147,15 @@ bool CConsoleHost::AskOverwrite(const std::string& title, const std::string& mes
         isOk = true;
     } else if (m_answer == ANSWER_NO) {
         Emit("Leaving them alone (-n).\n");
-    } else if (isatty(0) == 0) {
+    } else if (!CPlatform::IsTerminal(0)) {
         Emit("Leaving them alone: no terminal to ask on. Use -y to overwrite them.\n");
     } else if (!m_isCancel.load()) {
         Emit(OneLine(title) + " [y/N] ");
-        const std::string answer = ReadAnswer();
+        std::string answer;
+        CPlatform::ReadLine(answer, m_isCancel);
+        if (!answer.empty() && answer.back() == '\r') {
+            answer.pop_back();
+        }
         isOk =
             answer == "y" || answer == "Y" || answer == "yes" || answer == "ok" || answer == "OK";
         if (m_isCancel.load()) {
@@ -177,12 +168,14 @@ bool CConsoleHost::AskOverwrite(const std::string& title, const std::string& mes
 }
 
 void CConsoleHost::ShowError(const std::string& message) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     ClearBar();
     Say(OneLine(message));
     DrawBar();
 }
 
 void CConsoleHost::SetProgressBytes(uint64_t done, uint64_t total) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     m_done = done;
     m_total = total;
     if (m_isTerminal && total != 0 && int(std::min(done, total) * 100 / total) != m_lastPercent) {
@@ -190,7 +183,13 @@ void CConsoleHost::SetProgressBytes(uint64_t done, uint64_t total) {
     }
 }
 
+void CConsoleHost::SetBarText(const std::string& text) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    m_strBarText = text;
+}
+
 void CConsoleHost::Finish() {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     if (m_isBarShown) {
         Emit("\n");
         m_isBarShown = false;

@@ -3,12 +3,12 @@
 #include "CBwfFile.h"
 #include "CConsoleHost.h"
 #include "CJobPath.h"
+#include "CPlatform.h"
 #include "CTrackMetadata.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -109,7 +109,7 @@ std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
         return "cannot read " + Quoted(path) + ": " + reason;
     };
     std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    if (!std::filesystem::exists(CPlatform::ToPath(path), error)) {
         return cannotRead("no such file");
     }
     // A FIFO or a device would block the open or the reads.
@@ -122,9 +122,9 @@ std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
         return cannotRead("the name does not end in .wav or .WAV");
     }
     CBwfFile file;
-    errno = 0;
     if (!file.OpenFile(path.c_str(), true)) {
-        return cannotRead(errno != 0 ? std::strerror(errno) : "cannot be opened");
+        const std::string why = file.GetErrorText();
+        return cannotRead(why.empty() ? "cannot be opened" : why);
     }
     info.form = file.GetForm();
     unsigned char header[12];

@@ -1,13 +1,18 @@
 #include "CSplitCommand.h"
 
+#include "CBatchRun.h"
 #include "CBwfFile.h"
 #include "CConsoleHost.h"
 #include "CExitStatus.h"
 #include "CJobPath.h"
+#include "CPlatform.h"
 #include "CPolyToMonoJob.h"
+#include "CRelFolder.h"
+#include "CTreeScanner.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -60,27 +65,68 @@ int CSplitCommand::Run() const {
                           " such as 1,3-4,17-24");
         return EXIT_USAGE;
     }
+    if (m_jobs < 0) {
+        CConsoleHost::Say("-j takes a number of files at a time, 0 for one per processor");
+        return EXIT_USAGE;
+    }
     if (!CConsoleHost::CheckOutputFolder(m_strDestFolder)) {
         return EXIT_USAGE;
     }
 
-    CPolyToMonoJob job;
-    job.m_strDestFolder = m_strDestFolder;
-    job.m_isCopyMetadata = m_isCopyMetadata;
-    int status = EXIT_DONE;
+    // What the run reads: the files named, and with -r those below the
+    // folders named, each with the folder its monos go to.
+    struct SOURCE {
+        std::string strPath;
+        std::string strRelFolder;
+        bool isFound; // by the walk, not named
+    };
+    std::vector<SOURCE> arraySource;
+    CBatchRun run;
+    run.m_jobs = m_jobs;
+    run.m_isJson = m_isJson;
+    run.m_answer = m_isYes ? CConsoleHost::ANSWER_YES
+                           : (m_isNo ? CConsoleHost::ANSWER_NO : CConsoleHost::ANSWER_ASK);
     for (const std::string& path : m_arrayPath) {
+        std::error_code error;
+        if (std::filesystem::is_directory(CPlatform::ToPath(path), error)) {
+            if (!m_isRecursive) {
+                run.AddSkipped(
+                    path, Quoted(path) + " is a folder; use -r to split the wave files below it",
+                    true);
+                continue;
+            }
+            std::vector<std::string> arrayProblem;
+            for (const CTreeScanner::_FOUND& found :
+                 CTreeScanner::FindWaveFiles(path, m_strDestFolder, arrayProblem)) {
+                arraySource.push_back({found.strPath, found.strRelFolder, true});
+            }
+            for (const std::string& problem : arrayProblem) {
+                run.AddSkipped(path, problem, true);
+            }
+            continue;
+        }
+        arraySource.push_back({path, "", false});
+    }
+
+    std::vector<std::string> arrayRunInput;
+    for (const SOURCE& source : arraySource) {
+        arrayRunInput.push_back(source.strPath);
+    }
+    // Two sources whose monos would land in the same take folder (a/T.wav
+    // and b/T.wav, or T.wav and T.WAV) would replace each other's files.
+    std::map<std::string, std::string> takeFolderOf;
+    for (const SOURCE& source : arraySource) {
+        const std::string& path = source.strPath;
         const std::string::size_type dot = path.rfind('.');
         const std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
         if (extension != "wav" && extension != "WAV") {
-            CConsoleHost::Say(Quoted(path) + ": the name must end in .wav or .WAV");
-            status = EXIT_FAILED;
+            run.AddSkipped(path, Quoted(path) + ": the name must end in .wav or .WAV", true);
             continue;
         }
         // A FIFO or a device would block the open or the reads.
         std::error_code error;
-        if (std::filesystem::exists(path, error) && !CJobPath::IsRegularFile(path)) {
-            CConsoleHost::Say(CJobPath::NotRegularMessage(path));
-            status = EXIT_FAILED;
+        if (CJobPath::Exists(path) && !CJobPath::IsRegularFile(path)) {
+            run.AddSkipped(path, CJobPath::NotRegularMessage(path), true);
             continue;
         }
         // A file whose format cannot be read gets every possible channel:
@@ -91,6 +137,10 @@ int CSplitCommand::Run() const {
         const bool hasFormat = CJobPath::IsRegularFile(path) && file.OpenFile(path.c_str(), true) &&
                                file.GetFormat(channels, bits, rate);
         file.CloseFile();
+        if (source.isFound && hasFormat && channels == 1) {
+            run.AddSkipped(path, Quoted(path) + " is a mono file; it is left as it is.", false);
+            continue;
+        }
         std::vector<int> arrayChannel = arrayAsked;
         if (!m_isChannelsGiven) {
             for (int n = 1; n <= (hasFormat ? int(channels) : MAX_CHANNEL); ++n) {
@@ -99,24 +149,57 @@ int CSplitCommand::Run() const {
         } else if (hasFormat && arrayAsked.back() > int(channels)) {
             // Channels asked for by number must exist: a script would
             // otherwise take a file with fewer channels for a success.
-            CConsoleHost::Say(Quoted(path) + " has " + std::to_string(channels) +
-                              " channels; not every channel of " + Quoted(m_strChannels) +
-                              " is there");
-            status = EXIT_FAILED;
+            run.AddSkipped(path,
+                           Quoted(path) + " has " + std::to_string(channels) +
+                               " channels; not every channel of " + Quoted(m_strChannels) +
+                               " is there",
+                           true);
             continue;
         }
-        job.m_arraySource.push_back(
-            {std::filesystem::path(path).filename().string(), path, std::move(arrayChannel)});
-    }
+        const std::string destFolder = source.strRelFolder.empty()
+                                           ? m_strDestFolder
+                                           : m_strDestFolder + "/" + source.strRelFolder;
+        const std::string fileName = CPlatform::FromPath(CPlatform::ToPath(path).filename());
+        const std::string takeName = CJobPath::TakeName(fileName);
+        const std::string takeFolder = destFolder + "/" + takeName;
+        const auto [it, isNew] = takeFolderOf.emplace(takeFolder, path);
+        if (!isNew) {
+            run.AddSkipped(path,
+                           Quoted(path) + " is not split: its mono files would replace those of " +
+                               Quoted(it->second) + " in " + Quoted(takeFolder) + ".",
+                           true);
+            continue;
+        }
 
-    CConsoleHost host(m_isYes ? CConsoleHost::ANSWER_YES
-                              : (m_isNo ? CConsoleHost::ANSWER_NO : CConsoleHost::ANSWER_ASK));
-    const JOBRESULT result = job.Run(host, CConsoleHost::m_isCancel);
-    host.Finish();
-    // A signal at the question makes the job see a Cancel answer.
-    if (CConsoleHost::m_isCancel.load()) {
-        return CConsoleHost::InterruptStatus();
+        CBatchRun::_TASK task;
+        task.strPath = path;
+        if (hasFormat) {
+            for (int n : arrayChannel) {
+                task.arrayOutput.push_back(CJobPath::MonoPath(takeFolder, takeName, n));
+            }
+        }
+        task.estimate = std::filesystem::file_size(CPlatform::ToPath(path), error);
+        CPolyToMonoJob job;
+        job.m_strDestFolder = destFolder;
+        job.m_isCopyMetadata = m_isCopyMetadata;
+        job.m_arrayRunInput = arrayRunInput;
+        job.m_arraySource.push_back({fileName, path, std::move(arrayChannel)});
+        const std::string relFolder = source.strRelFolder;
+        const std::string outFolder = m_strDestFolder;
+        task.run = [job, relFolder, outFolder](CJobHost& host, const std::atomic<bool>& isCancel) {
+            CRelFolder folder;
+            std::string message;
+            if (!folder.Make(outFolder, relFolder, message)) {
+                host.ShowError(message);
+                return JOBRESULT_FAILED;
+            }
+            const JOBRESULT result = job.Run(host, isCancel);
+            if (result != JOBRESULT_DONE) {
+                folder.RemoveIfEmpty();
+            }
+            return result;
+        };
+        run.m_arrayTask.push_back(std::move(task));
     }
-    const int jobStatus = ExitStatusOf(result);
-    return jobStatus != EXIT_DONE ? jobStatus : status;
+    return run.Run(EXIT_DONE);
 }

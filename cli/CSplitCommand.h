@@ -5,7 +5,8 @@
 #include <vector>
 
 // `kestrawave-cli split`: each poly file into mono files under the output
-// folder, reading each source once for all its channels.
+// folder, reading each source once for all its channels; with -r the poly
+// files below folders too, their monos under the same relative folders.
 class CSplitCommand {
 public:
     std::vector<std::string> m_arrayPath;
@@ -15,6 +16,9 @@ public:
     bool m_isYes = false;
     bool m_isNo = false;
     bool m_isCopyMetadata = false; // iXML and bext exactly as the source's
+    bool m_isRecursive = false;
+    int m_jobs = 1; // files at a time, 0: one per processor
+    bool m_isJson = false;
 
     int Run() const;
 

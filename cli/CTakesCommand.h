@@ -1,5 +1,7 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include <string>
 
 // `kestrawave-cli takes`: the takes of a folder of mono files, one per line,
@@ -8,6 +10,9 @@
 class CTakesCommand {
 public:
     std::string m_strFolder;
+    // One JSON document instead: each take with its channels, track names
+    // and mono files (size, frames).
+    bool m_isJson = false;
 
     int Run() const;
 
@@ -17,7 +22,6 @@ public:
     static bool SayNotRegular(const std::string& folder);
 
 private:
-    // The track name of the mono file at path, channel n of its take; "" when
-    // it names none or cannot be read.
-    static std::string TrackName(const std::string& path, int n);
+    // A mono file's path, size and frames.
+    static nlohmann::ordered_json FileJson(const std::string& path);
 };

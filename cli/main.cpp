@@ -8,6 +8,7 @@
 #include "CExitStatus.h"
 #include "CInfoCommand.h"
 #include "CMergeCommand.h"
+#include "CPlatform.h"
 #include "CSplitCommand.h"
 #include "CTakesCommand.h"
 #include "KestrawaveVersion.h"
@@ -15,7 +16,8 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
-#include <sys/resource.h>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
     CLI::App app{"Kestrawave: converts Broadcast Wave recordings between poly and mono files.",
@@ -42,11 +44,19 @@ int main(int argc, char** argv) {
         ->excludes(pSplitYes);
     pSplit->add_flag("--copy-metadata", split.m_isCopyMetadata,
                      "Copy iXML and bext unchanged instead of naming each mono's own track.");
-    pSplit->add_option("FILE", split.m_arrayPath, "Poly wave files.")->required();
+    pSplit->add_flag("-r,--recursive", split.m_isRecursive,
+                     "Also split the poly files below each FILE that is a folder, into the same "
+                     "relative folders under DIR.");
+    pSplit->add_option("-j,--jobs", split.m_jobs,
+                       "Files at a time (default 1; 0: one per processor).");
+    pSplit->add_flag("--json", split.m_isJson, "Describe the run in one JSON document at the end.");
+    pSplit->add_option("FILE", split.m_arrayPath, "Poly wave files (and folders with -r).")
+        ->required();
 
     CTakesCommand takes;
     CLI::App* pTakes = app.add_subcommand(
         "takes", "List the takes of a folder of mono files, with their channels.");
+    pTakes->add_flag("--json", takes.m_isJson, "Print one JSON document.");
     pTakes->add_option("FOLDER", takes.m_strFolder, "Folder of mono files.")->required();
 
     CMergeCommand merge;
@@ -64,11 +74,24 @@ int main(int argc, char** argv) {
         ->excludes(pMergeYes);
     pMerge->add_flag("--copy-metadata", merge.m_isCopyMetadata,
                      "Copy the lead's iXML and bext unchanged instead of listing every track.");
+    pMerge->add_flag("-r,--recursive", merge.m_isRecursive,
+                     "Merge the takes of every folder below FOLDER, into the same relative "
+                     "folders under DIR.");
+    pMerge->add_option("-j,--jobs", merge.m_jobs,
+                       "Takes at a time (default 1; 0: one per processor).");
+    pMerge->add_flag("--json", merge.m_isJson, "Describe the run in one JSON document at the end.");
     pMerge->add_option("FOLDER", merge.m_strFolder, "Folder of mono files.")->required();
     pMerge->add_option("TAKE", merge.m_arrayTake, "Takes to merge (default: all).");
 
     try {
-        app.parse(argc, argv);
+        // UTF-8 whatever the system's code page, so names outside ASCII
+        // reach the jobs as they are.
+        const std::vector<std::string> arguments = CPlatform::Arguments(argc, argv);
+        std::vector<char*> pointers;
+        for (const std::string& argument : arguments) {
+            pointers.push_back(const_cast<char*>(argument.c_str()));
+        }
+        app.parse(int(pointers.size()), pointers.data());
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
@@ -91,11 +114,7 @@ int main(int argc, char** argv) {
     }
     CConsoleHost::InstallInterruptHandler();
     // A merge holds every mono of a take open, up to 1024 of them.
-    rlimit files{};
-    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-        files.rlim_cur = files.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &files);
-    }
+    CPlatform::RaiseOpenFileLimit();
     if (pSplit->parsed()) {
         split.m_isChannelsGiven = pSplitChannels->count() != 0;
         return split.Run();

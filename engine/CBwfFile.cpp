@@ -2,6 +2,7 @@
 
 #include "CBwfAssert.h"
 #include "CChunkWalker.h"
+#include "CPlatform.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -119,7 +120,7 @@ bool CBwfFile::CreateTempFile(const char* path) {
         return false;
     }
     std::string strPath = path;
-    std::string::size_type slash = strPath.rfind('/');
+    std::string::size_type slash = strPath.find_last_of(CPlatform::PATH_SEPARATORS);
     std::string folder = slash == std::string::npos ? "" : strPath.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? strPath : strPath.substr(slash + 1);
     // A hidden name ending in ".partial": no listing, take scan or later run
@@ -156,14 +157,14 @@ bool CBwfFile::CommitFile() {
     m_strTempPath.clear();
     bool isOk = m_file.is_open() && CloseFile();
     if (isOk) {
-        errno = 0;
-        isOk = std::rename(tempPath.c_str(), m_filePath.c_str()) == 0;
+        int error = 0;
+        isOk = CPlatform::ReplaceFile(tempPath, m_filePath, error);
         if (!isOk) {
-            m_file.setError(errno);
+            m_file.setError(error);
         }
     }
     if (!isOk) {
-        std::remove(tempPath.c_str());
+        CPlatform::RemoveFile(tempPath);
     }
     return isOk;
 }
@@ -175,7 +176,7 @@ void CBwfFile::DiscardFile() {
     if (m_file.is_open()) {
         CloseFile();
     }
-    std::remove(m_strTempPath.c_str());
+    CPlatform::RemoveFile(m_strTempPath);
     m_strTempPath.clear();
 }
 
@@ -187,7 +188,7 @@ std::string CBwfFile::GetErrorText() const {
     if (m_file.isShortRead()) {
         return "the file ends before the bytes asked for";
     }
-    return m_file.lastErrno() != 0 ? std::strerror(m_file.lastErrno()) : "";
+    return m_file.lastErrno() != 0 ? CPlatform::ErrorText(m_file.lastErrno()) : "";
 }
 
 void CBwfFile::ClearError() {

@@ -1,15 +1,12 @@
 #include "CBwfStream.h"
 
 #include "CBwfWriteBehind.h"
+#include "CPlatform.h"
 
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
-
-// Positions beyond 2 GiB go through std::fseek/std::ftell, whose offsets are
-// long; that is 64 bits on the LP64 systems this program is built for.
-static_assert(sizeof(long) >= 8, "64-bit file positions need a 64-bit long");
 
 CBwfStream::CBwfStream() = default;
 
@@ -31,14 +28,13 @@ bool CBwfStream::open(const char* path, OPENMODE mode) {
     if (m_pFile != nullptr || path == nullptr) {
         return false;
     }
-    // OPEN_EXCLUSIVE: "x" makes the open fail on any existing name, a link
-    // included, instead of following it.
-    const char* modeText =
-        mode == OPEN_READ ? "rb"
-                          : (mode == OPEN_UPDATE ? "r+b" : (mode == OPEN_CREATE ? "w+b" : "w+bx"));
-    errno = 0;
-    std::FILE* pFile = std::fopen(path, modeText);
-    m_errno = errno;
+    // OPEN_EXCLUSIVE fails on any existing name, a link included, instead of
+    // following it.
+    const char* modeText = mode == OPEN_READ ? "rb" : (mode == OPEN_UPDATE ? "r+b" : "w+b");
+    int error = 0;
+    std::FILE* pFile = mode == OPEN_EXCLUSIVE ? CPlatform::CreateExclusive(path, error)
+                                              : CPlatform::OpenFile(path, modeText, error);
+    m_errno = error;
     m_isShortRead = false;
     if (pFile == nullptr) {
         return false;
@@ -96,7 +92,7 @@ void CBwfStream::SwitchTo(LASTOP op) {
         }
     } else if (m_lastOp != LASTOP_NONE && m_lastOp != op) {
         // A zero move is what stdio asks for between reading and writing.
-        if (std::fseek(m_pFile, 0, SEEK_CUR) != 0) {
+        if (!CPlatform::SeekFile(m_pFile, 0, SEEK_CUR)) {
             SetFail(errno);
         }
     }
@@ -110,7 +106,7 @@ void CBwfStream::SwitchTo(LASTOP op) {
 bool CBwfStream::SeekThrough(int64_t offset, int whence) {
     DropBuffer();
     errno = 0;
-    if (std::fseek(m_pFile, static_cast<long>(offset), whence) != 0) {
+    if (!CPlatform::SeekFile(m_pFile, offset, whence)) {
         m_osPosition = -1;
         return false;
     }
@@ -300,7 +296,7 @@ int64_t CBwfStream::tellg() {
     }
     if (m_osPosition < 0) {
         errno = 0;
-        long position = std::ftell(m_pFile);
+        int64_t position = CPlatform::TellFile(m_pFile);
         if (position < 0) {
             SetFail(errno);
             return -1;

@@ -1,6 +1,7 @@
 #include "CJobPath.h"
 
 #include "CJobHost.h"
+#include "CPlatform.h"
 
 #include <cerrno>
 #include <cstring>
@@ -23,12 +24,12 @@ std::string CJobPath::TakeNameProblem(const std::string& name) {
             return "the take name " + Quoted(name) + " holds a control character";
         }
     }
-    return std::string();
+    const std::string problem = CPlatform::NameProblem(name);
+    return problem.empty() ? problem : "the take name " + Quoted(name) + " " + problem;
 }
 
 bool CJobPath::IsRegularFile(const std::string& path) {
-    std::error_code error;
-    return fs::is_regular_file(fs::status(path, error));
+    return CPlatform::IsRegularFile(path);
 }
 
 std::string CJobPath::NotRegularMessage(const std::string& path) {
@@ -36,13 +37,13 @@ std::string CJobPath::NotRegularMessage(const std::string& path) {
 }
 
 bool CJobPath::IsSameFile(const std::string& first, const std::string& second) {
-    std::error_code error;
-    return fs::equivalent(first, second, error);
+    CPlatform::_FILEID firstId, secondId;
+    return CPlatform::GetFileId(first, firstId) && CPlatform::GetFileId(second, secondId) &&
+           firstId == secondId;
 }
 
 bool CJobPath::Exists(const std::string& path) {
-    std::error_code error;
-    return fs::exists(fs::symlink_status(path, error));
+    return CPlatform::Exists(path);
 }
 
 std::string CJobPath::SameFileIn(const std::string& output,
@@ -81,7 +82,7 @@ bool CTakeFolder::Make(const std::string& path, std::string& message) {
     m_strPath = path;
     m_isCreated = false;
     std::error_code error;
-    fs::file_status status = fs::symlink_status(path, error);
+    fs::file_status status = fs::symlink_status(CPlatform::ToPath(path), error);
     if (fs::exists(status)) {
         // A link could lead the files out of the output folder.
         if (!fs::is_directory(status)) {
@@ -91,7 +92,7 @@ bool CTakeFolder::Make(const std::string& path, std::string& message) {
         }
         return true;
     }
-    if (!fs::create_directory(path, error)) {
+    if (!fs::create_directory(CPlatform::ToPath(path), error)) {
         message = "Cannot create the folder " + Quoted(path) + ": " + error.message() + ".";
         return false;
     }
@@ -102,8 +103,9 @@ bool CTakeFolder::Make(const std::string& path, std::string& message) {
 void CTakeFolder::RemoveIfEmpty() {
     if (m_isCreated) {
         std::error_code error;
-        if (fs::is_empty(m_strPath, error) && !error) {
-            fs::remove(m_strPath, error);
+        const fs::path path = CPlatform::ToPath(m_strPath);
+        if (fs::is_empty(path, error) && !error) {
+            fs::remove(path, error);
         }
         m_isCreated = false;
     }

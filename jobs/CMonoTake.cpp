@@ -3,6 +3,7 @@
 #include "CJobHost.h"
 #include "CJobOutput.h"
 #include "CJobPath.h"
+#include "CPlatform.h"
 
 #include <algorithm>
 #include <cstring>
@@ -59,7 +60,8 @@ JOBRESULT CMonoTake::Open(const std::string& folder, const std::string& take,
         mono.strPath = CJobPath::FindMonoPath(folder, take, mono.number);
         // Opening a FIFO would wait for a writer.
         std::error_code error;
-        if (std::filesystem::exists(std::filesystem::status(mono.strPath, error)) &&
+        if (std::filesystem::exists(
+                std::filesystem::status(CPlatform::ToPath(mono.strPath), error)) &&
             !CJobPath::IsRegularFile(mono.strPath)) {
             return refuse(CJobPath::NotRegularMessage(mono.strPath));
         }

@@ -1,6 +1,7 @@
 #include "CMonoWriter.h"
 
 #include "CBwfFile.h"
+#include "CPlatform.h"
 #include "CPolySource.h"
 #include "CSampleCopy.h"
 
@@ -320,7 +321,8 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, int totalFil
             return cannotWrite(outs[k]);
         }
         std::error_code error;
-        const uint64_t bytes = std::filesystem::file_size(outs[k].strPath, error);
+        const uint64_t bytes =
+            std::filesystem::file_size(CPlatform::ToPath(outs[k].strPath), error);
         m_host.FileWritten(outs[k].strPath, error ? 0 : bytes);
     }
     return JOBRESULT_DONE;

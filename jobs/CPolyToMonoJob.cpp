@@ -98,7 +98,7 @@ JOBRESULT CPolyToMonoJob::Run(CJobHost& host, const std::atomic<bool>& isCancel)
         }
         // Any source of the run, not only this row's: a later row must
         // still find its source as it was.
-        std::vector<std::string> arrayInput;
+        std::vector<std::string> arrayInput = m_arrayRunInput;
         for (const _SOURCEROW& other : m_arraySource) {
             arrayInput.push_back(other.strFilePath);
         }

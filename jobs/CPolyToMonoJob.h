@@ -32,6 +32,9 @@ public:
     // its place in the set (see CIXmlTracks, CBextTracks); with this set
     // they are the source's, unchanged.
     bool m_isCopyMetadata = false;
+    // Every other input of the run this job belongs to (the sources of other
+    // jobs): no mono file may replace one of them either.
+    std::vector<std::string> m_arrayRunInput = {};
 
     // Runs the rows in order. A row whose source cannot be split is skipped
     // with a message before anything is asked or written for it: not a

@@ -2,6 +2,7 @@
 
 #include "CBwfFile.h"
 #include "CMonoTake.h"
+#include "CPlatform.h"
 #include "CSampleCopy.h"
 
 #include <algorithm>
@@ -242,9 +243,7 @@ JOBRESULT CPolyWriter::Write(const std::string& outPath) {
     };
     auto writeUndefined = [&]() { return take.EnumUndefined(copy); };
 
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = CPlatform::LocalTime(std::time(nullptr));
     _FMT fmt;
     fmt.formatTag = format.m_sampleFormat;
     fmt.channels = uint16_t(channels);
@@ -388,7 +387,7 @@ JOBRESULT CPolyWriter::Write(const std::string& outPath) {
         return JOBRESULT_FAILED;
     }
     std::error_code error;
-    const uint64_t bytes = std::filesystem::file_size(outPath, error);
+    const uint64_t bytes = std::filesystem::file_size(CPlatform::ToPath(outPath), error);
     m_host.FileWritten(outPath, error ? 0 : bytes);
     return JOBRESULT_DONE;
 }

@@ -1,6 +1,7 @@
 #include "CTakeScanner.h"
 
 #include "CJobPath.h"
+#include "CPlatform.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -39,9 +40,9 @@ std::string CTakeScanner::TakeNameOf(const std::string& fileName) {
 std::vector<std::string> CTakeScanner::ScanFolder(const std::string& folder) {
     std::vector<std::string> arrayTake;
     std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
+    std::filesystem::directory_iterator it(CPlatform::ToPath(folder), error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        std::string take = TakeNameOf(it->path().filename().string());
+        std::string take = TakeNameOf(CPlatform::FromPath(it->path().filename()));
         // A FIFO or folder named like a mono is no take: opening it could block.
         std::error_code statusError;
         if (!take.empty() && it->is_regular_file(statusError) &&
@@ -70,9 +71,9 @@ int CTakeScanner::ChannelOf(const std::string& fileName, const std::string& take
 std::vector<int> CTakeScanner::Channels(const std::string& folder, const std::string& takeName) {
     std::vector<int> arrayChannel;
     std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
+    std::filesystem::directory_iterator it(CPlatform::ToPath(folder), error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const int n = ChannelOf(it->path().filename().string(), takeName);
+        const int n = ChannelOf(CPlatform::FromPath(it->path().filename()), takeName);
         std::error_code statusError;
         if (n != 0 && it->is_regular_file(statusError)) {
             arrayChannel.push_back(n);

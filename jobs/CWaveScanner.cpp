@@ -2,6 +2,7 @@
 
 #include "CBwfFile.h"
 #include "CJobPath.h"
+#include "CPlatform.h"
 
 #include <filesystem>
 
@@ -20,10 +21,10 @@ std::vector<CWaveScanner::_WAVEFILE> CWaveScanner::ScanFolder(const std::string&
         return arrayFile;
     }
     std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
+    std::filesystem::directory_iterator it(CPlatform::ToPath(folder), error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         _WAVEFILE wave;
-        wave.strFileName = it->path().filename().string();
+        wave.strFileName = CPlatform::FromPath(it->path().filename());
         wave.strPath = folder + "/" + wave.strFileName;
         CBwfFile file;
         if (!IsWaveName(wave.strFileName) || !CJobPath::IsRegularFile(wave.strPath) ||

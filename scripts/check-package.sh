@@ -6,8 +6,9 @@
 # - desktop-file-validate and appstreamcli accept the desktop entry and the
 #   AppStream metadata;
 # - lintian reports no error (its warnings are listed);
-# - the bash completion loads and completes commands, options, modes, wave
-#   files and folders; zsh -n reads the zsh one (when zsh is there).
+# - the bash completion loads and completes commands, options, modes, job
+#   counts, wave files and folders; zsh -n reads the zsh one (when zsh is
+#   there).
 # Exits 1 on the first failed check. Needs scripts/deps.sh package.
 set -euo pipefail
 
@@ -110,20 +111,30 @@ expect() {
 expect 'split' kestrawave-cli sp
 expect 'info split takes merge --help --version' kestrawave-cli ''
 expect '--help --version' kestrawave-cli --
-expect '-o --output -c --channels -y --yes -n --no --copy-metadata --help' kestrawave-cli split -
+expect '-o --output -c --channels -y --yes -n --no --copy-metadata -r --recursive -j --jobs --json --help' kestrawave-cli split -
 expect '--json --help' kestrawave-cli info --
-expect '-o --output -m --mode -y --yes -n --no --copy-metadata --help' kestrawave-cli merge -
+expect '--json --help' kestrawave-cli takes -
+expect '-o --output -m --mode -y --yes -n --no --copy-metadata -r --recursive -j --jobs --json --help' kestrawave-cli merge -
+expect '--recursive' kestrawave-cli merge --rec
+expect '--jobs --json' kestrawave-cli split -r --j
 expect '0 1 2' kestrawave-cli merge -m ''
 expect '0 1 2' kestrawave-cli merge -y --mode ''
 expect '' kestrawave-cli split -c ''
+expect '0 1 2 4' kestrawave-cli split -j ''
+expect '0 1 2 4' kestrawave-cli merge -r --jobs ''
 expect 'waves/take folder waves/A.wav waves/B.WAV' kestrawave-cli info waves/
 expect 'waves/take folder waves/A.wav waves/B.WAV' kestrawave-cli split -o monos -c 1 waves/
+expect 'waves/take folder waves/A.wav waves/B.WAV' kestrawave-cli split -r -j 2 waves/
 expect 'waves/take folder' kestrawave-cli split -o waves/
 expect 'waves/take folder' kestrawave-cli takes waves/
+expect 'waves/take folder' kestrawave-cli takes --json waves/
 expect '' kestrawave-cli takes monos x
 expect 'waves/take folder' kestrawave-cli merge -m 1 waves/
+expect 'waves/take folder' kestrawave-cli merge -j 2 waves/
 expect '$(touch pwned) A101 B7' "$cli" merge -o waves monos ''
 expect 'A101' "$cli" merge monos B7 A
+# The number after -j is no FOLDER: the takes are those of monos.
+expect '$(touch pwned) A101 B7' "$cli" merge -r -j 2 --json monos ''
 [ ! -e pwned ] || { echo "a take name was run as a command"; failed=1; }
 exit $failed
 EOF

@@ -4,7 +4,8 @@
 # Stands alone: it needs none of the bash-completion package's helpers, so it
 # also works when sourced from ~/.bashrc.
 
-# Wave files (.wav, .WAV) and the folders that may hold them.
+# Wave files (.wav, .WAV) and the folders that may hold them (with -r, the
+# folders are arguments of their own).
 _kestrawave_cli_files() {
     compopt -o filenames 2>/dev/null
     mapfile -t COMPREPLY < <(
@@ -30,7 +31,7 @@ _kestrawave_cli() {
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $word in
-        -o | --output | -c | --channels | -m | --mode) ((i++)) ;;
+        -o | --output | -c | --channels | -m | --mode | -j | --jobs) ((i++)) ;;
         -*) ;;
         *)
             if [[ -z $command ]]; then
@@ -60,13 +61,18 @@ _kestrawave_cli() {
         mapfile -t COMPREPLY < <(compgen -W '0 1 2' -- "$cur")
         return
         ;;
+    -j | --jobs)
+        # 0: one per processor.
+        mapfile -t COMPREPLY < <(compgen -W '0 1 2 4' -- "$cur")
+        return
+        ;;
     esac
 
     case $command in
     info) options='--json --help' ;;
-    split) options='-o --output -c --channels -y --yes -n --no --copy-metadata --help' ;;
-    takes) options='--help' ;;
-    merge) options='-o --output -m --mode -y --yes -n --no --copy-metadata --help' ;;
+    split) options='-o --output -c --channels -y --yes -n --no --copy-metadata -r --recursive -j --jobs --json --help' ;;
+    takes) options='--json --help' ;;
+    merge) options='-o --output -m --mode -y --yes -n --no --copy-metadata -r --recursive -j --jobs --json --help' ;;
     *) return ;;
     esac
     if [[ $cur == -* ]]; then
