@@ -70,6 +70,9 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrawave"));
+    // Where QSettings keeps the window's state: ~/.config/Kestrawave/Kestrawave.conf.
+    QApplication::setOrganizationName(QStringLiteral("Kestrawave"));
+    QApplication::setOrganizationDomain(QStringLiteral("kestrawave.org"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRAWAVE_VERSION));
     // Lets a Wayland desktop find the icon and name of the installed entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("kestrawave"));

@@ -1,5 +1,6 @@
 #include "CChannelGrid.h"
 
+#include <QKeyEvent>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -13,6 +14,8 @@ constexpr int SPACING = 4;
 
 CChannelGrid::CChannelGrid(QWidget* pParent) : QScrollArea(pParent), m_pCanvas(new QWidget) {
     setObjectName(QStringLiteral("ChannelGrid"));
+    // The cells take the focus, if any; the area scrolls to the focused one.
+    setFocusPolicy(Qt::NoFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -30,6 +33,7 @@ void CChannelGrid::SetCellCount(int count, const std::function<QWidget*(int chan
     while (GetCellCount() < count) {
         QWidget* pCell = make(GetCellCount() + 1);
         pCell->setParent(m_pCanvas);
+        pCell->installEventFilter(this);
         pCell->show();
         m_arrayCell.push_back(pCell);
     }
@@ -66,6 +70,47 @@ QSize CChannelGrid::minimumSizeHint() const {
 void CChannelGrid::resizeEvent(QResizeEvent* pEvent) {
     QScrollArea::resizeEvent(pEvent);
     Arrange();
+}
+
+bool CChannelGrid::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() != QEvent::KeyPress) {
+        return QScrollArea::eventFilter(pWatched, pEvent);
+    }
+    const auto found = std::find(m_arrayCell.begin(), m_arrayCell.end(), pWatched);
+    if (found == m_arrayCell.end() || (*found)->focusPolicy() == Qt::NoFocus) {
+        return QScrollArea::eventFilter(pWatched, pEvent);
+    }
+    const int at = int(found - m_arrayCell.begin());
+    const bool isMirrored = layoutDirection() == Qt::RightToLeft;
+    int to = at;
+    switch (static_cast<QKeyEvent*>(pEvent)->key()) {
+    case Qt::Key_Left:
+        to = isMirrored ? at + 1 : at - 1;
+        break;
+    case Qt::Key_Right:
+        to = isMirrored ? at - 1 : at + 1;
+        break;
+    case Qt::Key_Up:
+        to = at - m_columnCount;
+        break;
+    case Qt::Key_Down:
+        to = at + m_columnCount;
+        break;
+    case Qt::Key_Home:
+        to = 0;
+        break;
+    case Qt::Key_End:
+        to = GetCellCount() - 1;
+        break;
+    default:
+        return QScrollArea::eventFilter(pWatched, pEvent);
+    }
+    // At an edge the focus stays: it leaves the cells by Tab only.
+    if (to >= 0 && to < GetCellCount()) {
+        m_arrayCell[size_t(to)]->setFocus(Qt::OtherFocusReason);
+        ensureWidgetVisible(m_arrayCell[size_t(to)]);
+    }
+    return true;
 }
 
 void CChannelGrid::Arrange() {

@@ -9,7 +9,9 @@
 // rows of equal-width cells: 16 to a row when the width allows it, else 8,
 // else as many as fit, so channel numbers line up in banks of 8. The area is
 // as tall as its rows up to VISIBLE_ROW_COUNT; more rows scroll, so no
-// channel count grows the window. Never scrolls sideways.
+// channel count grows the window. Never scrolls sideways. In cells that take
+// the focus the arrow keys move it by a cell or a row, Home and End to the
+// first and last, scrolling it into view; the area itself takes none.
 class CChannelGrid : public QScrollArea {
     Q_OBJECT
 public:
@@ -32,6 +34,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void Arrange();

@@ -60,6 +60,11 @@ public:
     bool isChildItem() const override { return false; }
 
     void addChildItem(std::unique_ptr<CDirectoryItem> pItem);
+    // The rows below move up by one.
+    void removeChildItem(int index);
+    // Puts pItem at index in place of the item there, which it returns.
+    std::unique_ptr<CDirectoryItem> replaceChildItem(int index,
+                                                     std::unique_ptr<CDirectoryItem> pItem);
     int countChildItem() const { return int(m_arrayItemList.size()); }
     CDirectoryItem* childItemAtIndex(int index) const { return m_arrayItemList[index].get(); }
     void deleteAllItems() { m_arrayItemList.clear(); }

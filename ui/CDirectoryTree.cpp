@@ -28,6 +28,16 @@ bool IsVisibleFolder(const QString& name, const fs::directory_entry& entry) {
     return entry.is_directory(error) && !error;
 }
 
+// "/" + name, not "//" + name, under the root.
+QString JoinPath(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+// True when path is folder or lies under it.
+bool IsUnder(const QString& path, const QString& folder) {
+    return path == folder || path.startsWith(JoinPath(folder, QString()));
+}
+
 // Calls visit(name, fullPath) for each visible sub-folder of path in the file
 // system's order, until visit returns false. An unreadable folder has none.
 template <typename VISIT> void ForEachVisibleFolder(const QString& path, VISIT visit) {
@@ -36,7 +46,7 @@ template <typename VISIT> void ForEachVisibleFolder(const QString& path, VISIT v
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         const QString name =
             QFile::decodeName(QByteArray::fromStdString(it->path().filename().native()));
-        if (IsVisibleFolder(name, *it) && !visit(name, path + QLatin1Char('/') + name)) {
+        if (IsVisibleFolder(name, *it) && !visit(name, JoinPath(path, name))) {
             return;
         }
     }
@@ -102,14 +112,19 @@ bool CDirectoryTree::isExistChild(const QString& path) {
     return isExist;
 }
 
+std::unique_ptr<CDirectoryItem> CDirectoryTree::MakeItem(const QString& name,
+                                                         const QString& fullPath) const {
+    auto pItem = isExistChild(fullPath) ? CDirectoryBranch::directoryWithPath(name, fullPath)
+                                        : CDirectoryLeaf::directoryWithPath(name, fullPath);
+    // A plain substring test, not whole components: ".../ab" opens for ".../abc" too.
+    pItem->setAppDirectoryFlag(m_strAppPath.contains(fullPath));
+    return pItem;
+}
+
 void CDirectoryTree::addChildren(CDirectoryBranch* pBranch) {
     std::vector<std::unique_ptr<CDirectoryItem>> children;
     ForEachVisibleFolder(pBranch->getPath(), [&](const QString& name, const QString& fullPath) {
-        children.push_back(isExistChild(fullPath)
-                               ? CDirectoryBranch::directoryWithPath(name, fullPath)
-                               : CDirectoryLeaf::directoryWithPath(name, fullPath));
-        // A plain substring test, not whole components: ".../ab" opens for ".../abc" too.
-        children.back()->setAppDirectoryFlag(m_strAppPath.contains(fullPath));
+        children.push_back(MakeItem(name, fullPath));
         return true;
     });
     if (children.empty()) {
@@ -121,6 +136,173 @@ void CDirectoryTree::addChildren(CDirectoryBranch* pBranch) {
         pBranch->addChildItem(std::move(pChild));
     }
     endInsertRows();
+}
+
+QModelIndex CDirectoryTree::FindPath(const QString& path) const {
+    const QString clean = QDir::cleanPath(path);
+    QModelIndex found;
+    // The deepest top that holds it: the fewest rows to go through.
+    for (int top = 0; top < rowCount(); ++top) {
+        const QModelIndex topIndex = index(top, 0);
+        if (IsUnder(clean, getPath(topIndex)) &&
+            (!found.isValid() || getPath(topIndex).size() > getPath(found).size())) {
+            found = topIndex;
+        }
+    }
+    while (found.isValid() && getPath(found) != clean) {
+        QModelIndex next;
+        for (int row = 0; row < rowCount(found) && !next.isValid(); ++row) {
+            if (IsUnder(clean, getPath(index(row, 0, found)))) {
+                next = index(row, 0, found);
+            }
+        }
+        found = next;
+    }
+    return found;
+}
+
+QModelIndex CDirectoryTree::OpenPath(const QString& path) {
+    if (path.isEmpty()) {
+        return QModelIndex();
+    }
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (!QFileInfo(clean).isDir()) {
+        return QModelIndex();
+    }
+    QModelIndex at;
+    for (int top = 0; top < rowCount(); ++top) {
+        const QModelIndex topIndex = index(top, 0);
+        if (IsUnder(clean, getPath(topIndex)) &&
+            (!at.isValid() || getPath(topIndex).size() > getPath(at).size())) {
+            at = topIndex;
+        }
+    }
+    if (!at.isValid()) {
+        const QString first = clean.section(QLatin1Char('/'), 1, 1);
+        at = AddTopFolder(first.isEmpty() ? clean : QLatin1Char('/') + first);
+    }
+    const QStringList names =
+        clean.mid(getPath(at).size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& name : names) {
+        if (itemOf(at)->isChildItem()) {
+            // Made a leaf when it had no sub-folders; it has now.
+            if (!isExistChild(getPath(at))) {
+                return AddTopFolder(clean);
+            }
+            at = Remake(at, true);
+        }
+        if (canFetchMore(at)) {
+            fetchMore(at);
+        }
+        QModelIndex next;
+        for (int row = 0; row < rowCount(at) && !next.isValid(); ++row) {
+            if (itemOf(index(row, 0, at))->getDirectory() == name) {
+                next = index(row, 0, at);
+            }
+        }
+        if (!next.isValid()) {
+            return AddTopFolder(clean);
+        }
+        if (m_treeDirectory != nullptr) {
+            m_treeDirectory->expand(at);
+        }
+        at = next;
+    }
+    return at;
+}
+
+QModelIndex CDirectoryTree::AddTopFolder(const QString& path) {
+    for (int top = 0; top < rowCount(); ++top) {
+        if (getPath(index(top, 0)) == path) {
+            return index(top, 0);
+        }
+    }
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_branchRootItem.addChildItem(CDirectoryBranch::directoryWithPath(path, path));
+    endInsertRows();
+    return index(row, 0);
+}
+
+void CDirectoryTree::Refresh(const QModelIndex& index) {
+    QModelIndex existing = index;
+    while (existing.isValid() && existing.parent().isValid() &&
+           !QFileInfo(getPath(existing)).isDir()) {
+        existing = existing.parent();
+    }
+    if (existing.isValid()) {
+        RefreshFolder(existing);
+    }
+}
+
+void CDirectoryTree::RefreshFolder(const QModelIndex& index) {
+    const QString path = getPath(index);
+    if (itemOf(index)->isChildItem()) {
+        if (isExistChild(path)) {
+            Remake(index, true);
+        }
+        return;
+    }
+    auto* pBranch = static_cast<CDirectoryBranch*>(itemOf(index));
+    if (!pBranch->isFilled()) {
+        return; // read when it opens
+    }
+    QStringList arrayName;
+    ForEachVisibleFolder(path, [&arrayName](const QString& name, const QString&) {
+        arrayName << name;
+        return true;
+    });
+    for (int row = pBranch->countChildItem() - 1; row >= 0; --row) {
+        if (!arrayName.contains(pBranch->childItemAtIndex(row)->getDirectory())) {
+            beginRemoveRows(index, row, row);
+            pBranch->removeChildItem(row);
+            endRemoveRows();
+        }
+    }
+    QStringList arrayKept;
+    for (int row = 0; row < pBranch->countChildItem(); ++row) {
+        const QModelIndex child = this->index(row, 0, index);
+        CDirectoryItem* pChild = itemOf(child);
+        arrayKept << pChild->getDirectory();
+        RefreshFolder(child);
+        // The row may hold a new item now.
+        const QModelIndex refreshed = this->index(row, 0, index);
+        pChild = itemOf(refreshed);
+        if (!pChild->isChildItem() &&
+            static_cast<CDirectoryBranch*>(pChild)->countChildItem() == 0 &&
+            !isExistChild(pChild->getPath())) {
+            Remake(refreshed, false);
+        }
+    }
+    std::vector<std::unique_ptr<CDirectoryItem>> arrayNew;
+    for (const QString& name : arrayName) {
+        if (!arrayKept.contains(name)) {
+            arrayNew.push_back(MakeItem(name, JoinPath(path, name)));
+        }
+    }
+    if (!arrayNew.empty()) {
+        const int first = pBranch->countChildItem();
+        beginInsertRows(index, first, first + int(arrayNew.size()) - 1);
+        for (auto& pItem : arrayNew) {
+            pBranch->addChildItem(std::move(pItem));
+        }
+        endInsertRows();
+    }
+}
+
+QModelIndex CDirectoryTree::Remake(const QModelIndex& index, bool isBranch) {
+    CDirectoryItem* pOld = itemOf(index);
+    auto pItem = isBranch
+                     ? CDirectoryBranch::directoryWithPath(pOld->getDirectory(), pOld->getPath())
+                     : CDirectoryLeaf::directoryWithPath(pOld->getDirectory(), pOld->getPath());
+    CDirectoryItem* pNew = pItem.get();
+    emit layoutAboutToBeChanged();
+    // Whatever it held goes with it: only a branch without rows becomes a leaf.
+    const auto pGone = pOld->getParent()->replaceChildItem(index.row(), std::move(pItem));
+    const QModelIndex made = createIndex(index.row(), 0, pNew);
+    changePersistentIndex(index, made);
+    emit layoutChanged();
+    return made;
 }
 
 QModelIndex CDirectoryTree::index(int row, int column, const QModelIndex& parent) const {

@@ -12,8 +12,11 @@
 
 #include <filesystem>
 
-QString CFolderChooser::Choose(QWidget* pParent) {
+QString CFolderChooser::Choose(QWidget* pParent, const QString& startFolder) {
     QFileDialog dialog(pParent);
+    if (QFileInfo(startFolder).isDir()) {
+        dialog.setDirectory(startFolder);
+    }
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setLabelText(QFileDialog::Accept, QObject::tr("Choose"));
@@ -25,9 +28,21 @@ QString CFolderChooser::Choose(QWidget* pParent) {
 
 QPushButton* CFolderChooser::AddOutputRows(QWidget* pPanel, QVBoxLayout* pLayout, QLineEdit* pEdit,
                                            QPushButton* pConvert) {
-    auto* pChoose = new QPushButton(QObject::tr("Choose..."), pPanel);
+    auto* pChoose = new QPushButton(QObject::tr("Choo&se\u2026"), pPanel);
+    auto* pLabel = new QLabel(QObject::tr("&Output folder"), pPanel);
+    pLabel->setBuddy(pEdit);
+    pChoose->setObjectName(QStringLiteral("DestChoose"));
+    pChoose->setToolTip(QObject::tr("Choose the folder the converted files go to"));
+    pEdit->setAccessibleName(QObject::tr("Output folder"));
+    pEdit->setPlaceholderText(QObject::tr("The folder the converted files go to"));
+    pConvert->setAccessibleName(QObject::tr("Convert"));
+    // Enter in a field or a list must not start a run.
+    for (QPushButton* pButton : {pChoose, pConvert}) {
+        pButton->setAutoDefault(false);
+        pButton->setDefault(false);
+    }
     auto* pDest = new QHBoxLayout;
-    pDest->addWidget(new QLabel(QObject::tr("Output folder"), pPanel));
+    pDest->addWidget(pLabel);
     pDest->addWidget(pEdit, 1);
     pDest->addWidget(pChoose);
     pLayout->addLayout(pDest);
@@ -45,6 +60,10 @@ bool CFolderChooser::CheckOutputFolder(QWidget* pPanel, const QString& folder) {
         return false;
     }
     return true;
+}
+
+QString CFolderChooser::StartFolder(const QString& current, const QString& fallback) {
+    return QFileInfo(current).isDir() ? current : fallback;
 }
 
 void CFolderChooser::ShowFolderName(QLabel* pLabel, const QString& format, const QString& folder) {

@@ -1,5 +1,6 @@
 #include "CProgressWindow.h"
 
+#include "CChannelText.h"
 #include "CJobResult.h"
 #include "COverwriteDialog.h"
 
@@ -61,23 +62,6 @@ QString Files(int count) {
 
 QString Size(uint64_t bytes) {
     return QLocale().formattedDataSize(qint64(bytes), 1, QLocale::DataSizeSIFormat);
-}
-
-// "1-8, 10, 12-13" for rising channel numbers.
-QString ChannelRanges(const std::vector<int>& arrayChannel) {
-    QStringList ranges;
-    for (std::size_t first = 0; first < arrayChannel.size();) {
-        std::size_t last = first;
-        while (last + 1 < arrayChannel.size() && arrayChannel[last + 1] == arrayChannel[last] + 1) {
-            ++last;
-        }
-        ranges << (last == first ? QString::number(arrayChannel[first])
-                                 : QStringLiteral("%1\u2013%2")
-                                       .arg(arrayChannel[first])
-                                       .arg(arrayChannel[last]));
-        first = last + 1;
-    }
-    return ranges.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -233,7 +217,7 @@ void CProgressWindow::ShowChannels() {
     std::sort(arrayChannel.begin(), arrayChannel.end());
     m_textChannel->setText(
         (arrayChannel.size() == 1 ? tr("Writing channel %1") : tr("Writing channels %1"))
-            .arg(ChannelRanges(arrayChannel)));
+            .arg(CChannelText::Ranges(arrayChannel)));
 }
 
 void CProgressWindow::SetProgressBytes(quint64 done, quint64 total) {

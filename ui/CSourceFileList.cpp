@@ -1,8 +1,16 @@
 #include "CSourceFileList.h"
 
+#include "CChannelText.h"
+
+namespace {
+
+enum { COLUMN_NUMBER, COLUMN_NAME, COLUMN_CHANNELS, COLUMN_PATH };
+
+} // namespace
+
 CSourceFileList::CSourceFileList(QObject* pParent)
-    : CRowTableOf({QStringLiteral("No."), QStringLiteral("File Name"), QStringLiteral("File Path")},
-                  pParent) {}
+    : CRowTableOf({tr("No."), tr("File Name"), tr("Channels"), tr("File Path")}, pParent,
+                  {QString(), QString(), tr("The channels that will be written")}) {}
 
 void CSourceFileList::addItem(const QString& fileName, const QString& filePath,
                               const QBitArray& enaChannelData, const QBitArray& selChannelData) {
@@ -32,17 +40,45 @@ int CSourceFileList::findItem(const QString& path) const {
 
 void CSourceFileList::setSelectChannelData(int row, const QBitArray& data) {
     EditRow(row).selectChannel = data;
+    emit dataChanged(index(row, COLUMN_CHANNELS), index(row, COLUMN_CHANNELS),
+                     {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 QString CSourceFileList::Text(int row, int column) const {
     switch (column) {
-    case 0:
+    case COLUMN_NUMBER:
         return QString::number(GetRow(row).number);
-    case 1:
+    case COLUMN_NAME:
         return GetRow(row).strFileName;
+    case COLUMN_CHANNELS:
+        return CChannelText::Selection(GetRow(row).selectChannel);
     default:
         return GetRow(row).strFilePath;
     }
+}
+
+QString CSourceFileList::ToolTip(int row, int column) const {
+    switch (column) {
+    case COLUMN_NAME:
+    case COLUMN_PATH:
+        return GetRow(row).strFilePath;
+    case COLUMN_CHANNELS: {
+        const QBitArray& select = GetRow(row).selectChannel;
+        if (select.count(true) == 0) {
+            return tr("No channel will be written: tick the channels to write.");
+        }
+        return tr("Writes channels %1 of the file's %2")
+            .arg(CChannelText::Selection(select))
+            .arg(GetRow(row).enableChannel.size());
+    }
+    default:
+        return QString();
+    }
+}
+
+Qt::Alignment CSourceFileList::Alignment(int column) const {
+    return column == COLUMN_NUMBER ? Qt::AlignRight | Qt::AlignVCenter
+                                   : Qt::AlignLeft | Qt::AlignVCenter;
 }
 
 void CSourceFileList::Renumber(int row) {
@@ -50,6 +86,7 @@ void CSourceFileList::Renumber(int row) {
         EditRow(next).number = next + 1;
     }
     if (row < getItemCount()) {
-        emit dataChanged(index(row, 0), index(getItemCount() - 1, 0), {Qt::DisplayRole});
+        emit dataChanged(index(row, COLUMN_NUMBER), index(getItemCount() - 1, COLUMN_NUMBER),
+                         {Qt::DisplayRole});
     }
 }

@@ -17,8 +17,9 @@ struct _SOURCEFILE {
 };
 
 // Model of the source table of the "Poly to Mono" tab, the work list of the
-// split. Columns: number, file name, full path. The numbers follow each
-// insert and delete.
+// split. Columns: number, file name, the channels to write ("1–4, 7",
+// "all 8", "none"), full path. The numbers follow each insert and delete;
+// the channels follow setSelectChannelData.
 class CSourceFileList : public CRowTableOf<_SOURCEFILE> {
     Q_OBJECT
 public:
@@ -37,6 +38,8 @@ public:
 
 protected:
     QString Text(int row, int column) const override;
+    QString ToolTip(int row, int column) const override;
+    Qt::Alignment Alignment(int column) const override;
 
 private:
     // Numbers the rows from row on again.

@@ -1,10 +1,20 @@
 #include "CTargetFileList.h"
 
-CTargetFileList::CTargetFileList(QObject* pParent)
-    : CRowTableOf({QStringLiteral("Take")}, pParent) {}
+CTargetFileList::CTargetFileList(QObject* pParent) : CRowTableOf({tr("Take")}, pParent) {}
 
 void CTargetFileList::addItem(const QString& takeName) {
     InsertRow(getItemCount(), {takeName});
+}
+
+bool CTargetFileList::setTakes(const QStringList& takeNames) {
+    std::vector<_TARGETFILE> rows;
+    rows.reserve(std::size_t(takeNames.size()));
+    for (const QString& name : takeNames) {
+        rows.push_back({name});
+    }
+    return MergeRows(
+        std::move(rows), [](const _TARGETFILE& take) { return take.strTakeName; },
+        [](const _TARGETFILE&, const _TARGETFILE&) { return true; });
 }
 
 int CTargetFileList::findItem(const QString& takeName) const {

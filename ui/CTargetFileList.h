@@ -3,6 +3,7 @@
 #include "CRowTable.h"
 
 #include <QString>
+#include <QStringList>
 
 struct _TARGETFILE {
     QString strTakeName;
@@ -16,6 +17,10 @@ public:
     explicit CTargetFileList(QObject* pParent = nullptr);
 
     void addItem(const QString& takeName);
+    // Makes the rows the takes given: the takes still there stay where they
+    // are, new ones come at the end, then the last sort is applied. True
+    // when a take came or went.
+    bool setTakes(const QStringList& takeNames);
     // The row of the take, or -1.
     int findItem(const QString& takeName) const;
 

@@ -99,3 +99,79 @@ TEST_F(CDirectoryTreeTest, OpensTheWayToTheAppFolderAndReadsAFolderOnEachOpening
     Settle();
     EXPECT_TRUE(m_tree.hasChildren(Child(m_top, "lone"))); // made anew, now a branch
 }
+
+// Refresh on the open tree: gone folders leave, new ones come at the end, a
+// leaf that got a sub-folder gets its arrow and a branch that lost them all
+// loses it, while the open rows stay open and the current one current.
+TEST_F(CDirectoryTreeTest, RefreshFollowsTheDiskAndKeepsTheViewState) {
+    QTreeView view;
+    m_tree.setTreeView(&view);
+    view.show();
+    Settle();
+    const QModelIndex a = Child(m_top, "a");
+    ASSERT_TRUE(view.isExpanded(a));
+    view.expand(Child(a, "bc"));
+    Settle();
+    view.setCurrentIndex(Child(a, "bc"));
+    ASSERT_TRUE(QDir(m_strRoot + "/a/b").removeRecursively());
+    ASSERT_TRUE(QDir(m_strRoot).mkpath("a/new"));
+    ASSERT_TRUE(QDir(m_strRoot).mkpath("a/bc/e/deeper"));
+    ASSERT_TRUE(QDir(m_strRoot).mkpath("lone/v"));
+    ASSERT_TRUE(QDir(m_strRoot + "/a/Y.APP").exists());
+
+    m_tree.Refresh(m_top);
+    EXPECT_FALSE(Names(a).contains("b"));
+    EXPECT_EQ(Names(a).last(), "new");
+    EXPECT_EQ(m_tree.getPath(view.currentIndex()), m_strRoot + "/a/bc");
+    EXPECT_TRUE(view.isExpanded(Child(a, "bc")));
+    EXPECT_TRUE(m_tree.hasChildren(Child(Child(a, "bc"), "e")));
+    EXPECT_TRUE(m_tree.hasChildren(Child(m_top, "lone")));
+
+    ASSERT_TRUE(QDir(m_strRoot + "/a/bc/e/deeper").removeRecursively());
+    m_tree.Refresh(Child(a, "bc"));
+    EXPECT_FALSE(m_tree.hasChildren(Child(Child(a, "bc"), "e")));
+    // A folder that went refreshes its parent.
+    const QPersistentModelIndex gone = Child(a, "new");
+    ASSERT_TRUE(QDir(m_strRoot + "/a/new").removeRecursively());
+    m_tree.Refresh(gone);
+    EXPECT_FALSE(gone.isValid());
+    EXPECT_FALSE(Names(a).contains("new"));
+}
+
+// A path under a top row opens down to it; one elsewhere gets its top folder
+// as a new top row; one behind a hidden folder becomes a top row itself.
+TEST_F(CDirectoryTreeTest, OpenPathReadsAndOpensTheWayOrAddsATop) {
+    QTreeView view;
+    m_tree.setTreeView(&view);
+    QTemporaryDir other;
+    ASSERT_TRUE(QDir(other.path()).mkpath("x/y"));
+    ASSERT_TRUE(QDir(m_strRoot).mkpath("lone/.h/deep"));
+    const QString topOfOther = "/" + other.path().section('/', 1, 1);
+    struct _CASE {
+        QString path;
+        QString top; // the top row it is under
+    };
+    const _CASE cases[] = {
+        {m_strRoot + "/a/bc/e/", m_strRoot},
+        {m_strRoot + "/a/b/../link", m_strRoot}, // through a link, not resolved
+        {other.path() + "/x/y", topOfOther},
+        {m_strRoot + "/lone/.h/deep", m_strRoot + "/lone/.h/deep"},
+    };
+    for (const _CASE& openCase : cases) {
+        const QModelIndex found = m_tree.OpenPath(openCase.path);
+        ASSERT_TRUE(found.isValid()) << openCase.path.toStdString();
+        EXPECT_EQ(m_tree.getPath(found), QDir::cleanPath(openCase.path));
+        EXPECT_EQ(m_tree.FindPath(openCase.path), found);
+        QModelIndex top = found;
+        while (top.parent().isValid()) {
+            top = top.parent();
+            EXPECT_TRUE(view.isExpanded(top)) << m_tree.getPath(top).toStdString();
+        }
+        EXPECT_EQ(m_tree.getPath(top), openCase.top);
+    }
+    const int tops = m_tree.rowCount();
+    EXPECT_FALSE(m_tree.OpenPath(m_strRoot + "/a/file").isValid());
+    EXPECT_FALSE(m_tree.OpenPath(m_strRoot + "/nowhere").isValid());
+    EXPECT_EQ(m_tree.OpenPath(other.path()), m_tree.FindPath(other.path()));
+    EXPECT_EQ(m_tree.rowCount(), tops);
+}

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -38,6 +40,15 @@ void CModalWatch::Start() {
     pTimer->start(100);
 }
 
+namespace {
+
+// Every test starts from no remembered settings.
+class CSettingsReset : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override { QSettings().clear(); }
+};
+
+} // namespace
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     // Listing the tests, as at build time, needs no display.
@@ -45,6 +56,15 @@ int main(int argc, char** argv) {
         return RUN_ALL_TESTS();
     }
     QApplication app(argc, argv);
+    // The window's settings go to a folder of this run, never the user's.
+    const QTemporaryDir settingsDir;
+    QCoreApplication::setOrganizationName(QStringLiteral("KestrawaveTest"));
+    QCoreApplication::setApplicationName(QStringLiteral("ui_tests"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
+        QSettings::setPath(QSettings::IniFormat, scope, settingsDir.path());
+    }
+    testing::UnitTest::GetInstance()->listeners().Append(new CSettingsReset);
     CModalWatch::Start();
     return RUN_ALL_TESTS();
 }
