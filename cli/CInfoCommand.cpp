@@ -108,8 +108,7 @@ std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
     auto cannotRead = [&](const std::string& reason) {
         return "cannot read " + Quoted(path) + ": " + reason;
     };
-    std::error_code error;
-    if (!std::filesystem::exists(CPlatform::ToPath(path), error)) {
+    if (!CJobPath::Exists(path)) {
         return cannotRead("no such file");
     }
     // A FIFO or a device would block the open or the reads.

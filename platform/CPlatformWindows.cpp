@@ -278,6 +278,9 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 void InstallInterruptHandler(void (*onInterrupt)(int status)) {
     s_onInterrupt = onInterrupt;
+    // A program started in a process group of its own ignores Ctrl-C until
+    // it asks for it again.
+    ::SetConsoleCtrlHandler(nullptr, FALSE);
     ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 

@@ -3,6 +3,8 @@
 #   scripts/deps.sh build        compiler, CMake, Ninja, CLI11, nlohmann-json, expat
 #   scripts/deps.sh build test   also GoogleTest and clang with its sanitizer
 #                                and libFuzzer runtimes
+#   scripts/deps.sh windows      the Windows cross-build: mingw-w64, Wine,
+#                                zip (scripts/windows.sh)
 #   scripts/deps.sh package      what package.sh and check-package.sh use:
 #                                dpkg-dev, file, lintian, the desktop entry
 #                                and AppStream validators, zsh
@@ -10,7 +12,11 @@ set -euo pipefail
 
 BUILD_PACKAGES=(cmake ninja-build g++ libcli11-dev nlohmann-json3-dev libexpat1-dev qt6-base-dev)
 TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev libsndfile1-dev pkg-config)
-PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream zsh)
+# The Windows cross-build (scripts/windows.sh): compiler, Wine, the sources of
+# GoogleTest, dpkg-source for expat's, zip for the package.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 libgtest-dev libcli11-dev nlohmann-json3-dev
+    dpkg-dev zip cmake ninja-build)
+PACKAGE_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream zsh zip unzip)
 
 if [ "$(uname -s)" = Darwin ]; then
     cat <<'EOF'
@@ -26,8 +32,9 @@ for set in "${@:-build}"; do
     build) wanted+=("${BUILD_PACKAGES[@]}") ;;
     test) wanted+=("${TEST_PACKAGES[@]}") ;;
     package) wanted+=("${PACKAGE_PACKAGES[@]}") ;;
+    windows) wanted+=("${WINDOWS_PACKAGES[@]}") ;;
     *)
-        echo "deps: unknown package set '$set' (use build, test, package)" >&2
+        echo "deps: unknown package set '$set' (use build, test, package, windows)" >&2
         exit 2
         ;;
     esac

@@ -9,24 +9,35 @@
 #                                        packs the build in DIR as it is (CPack
 #                                        only brings it up to date), into OUT
 #                                        (default: DIR)
+#   scripts/package.sh --windows DIR [--out OUT]
+#                                        only the zip of DIR/bin/kestrawave-cli.exe
+#                                        (a build of scripts/windows.sh)
+# Without --from the zip for Windows is made too: kestrawave-cli.exe (built
+# by scripts/windows.sh in build-package-win64/), README.md and LICENSE in
+# kestrawave-cli_VERSION_windows-x86_64.zip, beside the package.
 # Installs what it needs first (scripts/deps.sh build package).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 from=
 out=
+windows=
 while [ $# -gt 0 ]; do
     case "$1" in
-    --from | --out)
+    --from | --out | --windows)
         if [ $# -lt 2 ]; then
             echo "package: $1 needs a folder" >&2
             exit 2
         fi
-        if [ "$1" = --from ]; then from=$2; else out=$2; fi
+        case "$1" in
+        --from) from=$2 ;;
+        --out) out=$2 ;;
+        *) windows=$2 ;;
+        esac
         shift 2
         ;;
     -h | --help)
-        sed -n '2,12s/^# \{0,1\}//p' "$0"
+        sed -n '2,19s/^# \{0,1\}//p' "$0"
         exit 0
         ;;
     *)
@@ -37,6 +48,34 @@ while [ $# -gt 0 ]; do
 done
 
 bash scripts/deps.sh build package
+
+# The zip of the Windows command line, its README and licence.
+make_zip() {
+    local exe=$1/bin/kestrawave-cli.exe zip_out=$2 version zip stage
+    if [ ! -f "$exe" ]; then
+        echo "package: no $exe; scripts/windows.sh builds it" >&2
+        exit 2
+    fi
+    version=$(sed -n 's/^project(kestrawave VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    zip="$zip_out/kestrawave-cli_${version}_windows-x86_64.zip"
+    stage=$(mktemp -d)
+    mkdir "$stage/kestrawave-cli-$version"
+    cp "$exe" README.md LICENSE "$stage/kestrawave-cli-$version/"
+    rm -f "$zip"
+    (cd "$stage" && zip -q -r "$zip" "kestrawave-cli-$version")
+    rm -rf "$stage"
+    unzip -l "$zip" | grep -q "kestrawave-cli-$version/kestrawave-cli.exe" || {
+        echo "package: $zip lacks the program" >&2
+        exit 1
+    }
+    echo "==> $zip"
+}
+if [ -n "$windows" ] && [ -z "$from" ]; then
+    out=${out:-$windows}
+    mkdir -p "$out"
+    make_zip "$windows" "$(cd "$out" && pwd)"
+    exit 0
+fi
 
 if [ -z "$from" ]; then
     from=build-package
@@ -70,4 +109,11 @@ if [ ! -f "$deb" ]; then
     exit 1
 fi
 bash scripts/check-package.sh "$deb"
+if [ -n "$windows" ]; then
+    make_zip "$windows" "$out"
+elif [ "$from" = build-package ]; then
+    KESTRAWAVE_WIN64_BUILD=$PWD/build-package-win64 KESTRAWAVE_LINUX_CLI=$PWD/build-package/bin/kestrawave-cli \
+        bash scripts/windows.sh --no-tests
+    make_zip build-package-win64 "$out"
+fi
 echo "$deb"

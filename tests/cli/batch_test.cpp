@@ -2,45 +2,26 @@
 // several files at a time, one overwrite question, the summary and the
 // JSON document.
 
-#include "CTestKit.h"
+#include "CCliTest.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <map>
-#include <sys/wait.h>
 
 using nlohmann::json;
 
 namespace {
 
-class CBatchCliTest : public CTempFolderTest {
+class CBatchCliTest : public CCliRunTest {
 protected:
-    struct RESULT {
-        int status;
-        std::string out, err;
-    };
-    RESULT Run(const std::vector<std::string>& args) const {
-        std::string command = "'" KESTRAWAVE_CLI "'";
-        for (const std::string& arg : args) {
-            command += " '" + arg + "'";
-        }
-        command += " </dev/null >'" + PathOf("stdout.txt") + "' 2>'" + PathOf("stderr.txt") + "'";
-        const int status = std::system(command.c_str());
-        auto text = [&](const char* name) {
-            const Bytes bytes = Read(name);
-            return std::string(bytes.begin(), bytes.end());
-        };
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text("stdout.txt"),
-                text("stderr.txt")};
-    }
     // Every regular file below folder, by its path relative to it.
     std::map<std::string, Bytes> Tree(const std::string& folder) const {
         std::map<std::string, Bytes> files;
-        for (const auto& entry : fs::recursive_directory_iterator(PathOf(folder))) {
+        const fs::path root = fs::u8path(PathOf(folder));
+        for (const auto& entry : fs::recursive_directory_iterator(root)) {
             if (entry.is_regular_file()) {
-                files[fs::relative(entry.path(), PathOf(folder)).string()] =
-                    Read(entry.path().string());
+                files[fs::relative(entry.path(), root).generic_u8string()] =
+                    Read(entry.path().u8string());
             }
         }
         return files;
@@ -48,7 +29,7 @@ protected:
     // A card: two poly files in nested folders, a mono file, a file that is
     // no wave file, and a hidden folder.
     void SetUp() override {
-        CTempFolderTest::SetUp();
+        CCliRunTest::SetUp();
         Write("card/D1/A.wav", Wave(FmtBody(1, 4, 24, 48000), {}, Pattern(4 * 3 * 500, 1)));
         Write("card/D1/sub/B.WAV", Wave(FmtBody(1, 2, 16, 48000), {}, Pattern(2 * 2 * 700, 2)));
         Write("card/D2/M.wav", Wave(FmtBody(1, 1, 16, 48000), {}, Pattern(2 * 300, 3)));
@@ -79,8 +60,9 @@ TEST_F(CBatchCliTest, SplitRecursiveKeepsTheFoldersSkipsMonosAndGoesOnAfterAFail
     const json sources = json::parse(result.out).at("sources");
     std::map<std::string, json> byPath;
     for (const json& source : sources) {
-        byPath[fs::relative(source.at("path").get<std::string>(), PathOf("card")).string()] =
-            source;
+        byPath[fs::relative(fs::u8path(source.at("path").get<std::string>()),
+                            fs::u8path(PathOf("card")))
+                   .generic_u8string()] = source;
     }
     ASSERT_EQ(byPath.size(), 4u) << result.out;
     EXPECT_EQ(byPath["D1/A.wav"].at("status"), "done");
@@ -91,7 +73,7 @@ TEST_F(CBatchCliTest, SplitRecursiveKeepsTheFoldersSkipsMonosAndGoesOnAfterAFail
     EXPECT_NE(byPath["D2/bad.wav"].at("message").get<std::string>().find("bad.wav"),
               std::string::npos);
     for (const json& file : byPath["D1/A.wav"].at("files")) {
-        EXPECT_EQ(file.at("size"), fs::file_size(file.at("path").get<std::string>()));
+        EXPECT_EQ(file.at("size"), fs::file_size(fs::u8path(file.at("path").get<std::string>())));
         // 500 frames, filled up to 2048 bytes of 3-byte samples.
         EXPECT_EQ(file.at("frames"), 682u);
     }

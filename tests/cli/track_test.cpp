@@ -2,14 +2,12 @@
 // compared with what a recorder wrote for the same take (the shared corpus),
 // and the old copying behaviour behind --copy-metadata.
 
-#include "CTestKit.h"
+#include "CCliTest.h"
 #include "CXmlElements.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <set>
-#include <sys/wait.h>
 
 using nlohmann::json;
 
@@ -64,24 +62,12 @@ const char* const trackPaths[] = {"BWFXML/TRACK_LIST/TRACK_COUNT",
     return ::testing::AssertionSuccess();
 }
 
-class CTrackCliTest : public CTempFolderTest {
+class CTrackCliTest : public CCliRunTest {
 protected:
-    int Run(const std::vector<std::string>& args) const {
-        std::string command = "'" KESTRAWAVE_CLI "'";
-        for (const std::string& arg : args) {
-            command += " '" + arg + "'";
-        }
-        command += " </dev/null >'" + PathOf("stdout.txt") + "' 2>'" + PathOf("stderr.txt") + "'";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::string Output(const char* name) const {
-        const Bytes bytes = Read(name);
-        return std::string(bytes.begin(), bytes.end());
-    }
     void SetUp() override {
-        CTempFolderTest::SetUp();
-        m_corpus = KESTRAWAVE_CORPUS;
+        CCliRunTest::SetUp();
+        // On Windows the build's path names a folder of the current drive.
+        m_corpus = fs::absolute(KESTRAWAVE_CORPUS);
         if (!fs::is_regular_file(m_corpus / "poly/A101_1.WAV")) {
             GTEST_SKIP() << "no corpus at " << m_corpus;
         }
@@ -98,8 +84,9 @@ protected:
 };
 
 TEST_F(CTrackCliTest, SplitWritesWhatTheRecorderWritesForEachMono) {
-    ASSERT_EQ(Run({"split", "-o", PathOf("out"), (m_corpus / "poly/A101_1.WAV").string()}), 0)
-        << Output("stderr.txt");
+    const RESULT result =
+        Run({"split", "-o", PathOf("out"), (m_corpus / "poly/A101_1.WAV").string()});
+    ASSERT_EQ(result.status, 0) << result.err;
     for (int n = 1; n <= 2; ++n) {
         SCOPED_TRACE("mono " + std::to_string(n));
         const Bytes mono = Read("out/A101_1/A101_1_" + std::to_string(n) + ".wav");
@@ -121,7 +108,8 @@ TEST_F(CTrackCliTest, MergeWritesWhatTheRecorderWritesForThePoly) {
     fs::create_directory(PathOf("monos"));
     Write("monos/A101_1_1.WAV", m_monos[0]);
     Write("monos/A101_1_2.WAV", m_monos[1]);
-    ASSERT_EQ(Run({"merge", "-o", PathOf("out"), PathOf("monos")}), 0) << Output("stderr.txt");
+    RESULT result = Run({"merge", "-o", PathOf("out"), PathOf("monos")});
+    ASSERT_EQ(result.status, 0) << result.err;
     const Bytes poly = Read("out/A101_1.wav");
     EXPECT_TRUE(StrictRiff(poly));
     EXPECT_TRUE(SameTracks(poly, m_poly));
@@ -132,26 +120,28 @@ TEST_F(CTrackCliTest, MergeWritesWhatTheRecorderWritesForThePoly) {
     EXPECT_EQ(lines, expected);
 
     // info and takes name the tracks.
-    ASSERT_EQ(Run({"info", "--json", PathOf("out/A101_1.wav")}), 0);
-    EXPECT_EQ(json::parse(Output("stdout.txt")).at("files").at(0).at("tracks"),
+    result = Run({"info", "--json", PathOf("out/A101_1.wav")});
+    ASSERT_EQ(result.status, 0);
+    EXPECT_EQ(json::parse(result.out).at("files").at(0).at("tracks"),
               json::parse(R"([{"channel": 1, "name": "MKH516 A", "function": ""},
                               {"channel": 2, "name": "Boom", "function": ""}])"));
-    ASSERT_EQ(Run({"info", PathOf("out/A101_1.wav")}), 0);
-    EXPECT_NE(Output("stdout.txt").find("  track 1: MKH516 A\n  track 2: Boom\n"),
-              std::string::npos)
-        << Output("stdout.txt");
-    ASSERT_EQ(Run({"takes", PathOf("monos")}), 0);
-    EXPECT_EQ(Output("stdout.txt"), "A101_1\t1,2\t1:MKH516 A, 2:Boom\n");
+    result = Run({"info", PathOf("out/A101_1.wav")});
+    ASSERT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("  track 1: MKH516 A\n  track 2: Boom\n"), std::string::npos)
+        << result.out;
+    result = Run({"takes", PathOf("monos")});
+    ASSERT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "A101_1\t1,2\t1:MKH516 A, 2:Boom\n");
 }
 
 // The switch gives the files of before: every metadata byte as the source's.
 TEST_F(CTrackCliTest, CopyMetadataCarriesBothChunksUnchanged) {
     const std::string source = (m_corpus / "poly/A101_1.WAV").string();
-    ASSERT_EQ(Run({"split", "--copy-metadata", "-o", PathOf("out"), source}), 0);
+    ASSERT_EQ(Run({"split", "--copy-metadata", "-o", PathOf("out"), source}).status, 0);
     fs::create_directory(PathOf("monos"));
     Write("monos/A101_1_1.WAV", m_monos[0]);
     Write("monos/A101_1_2.WAV", m_monos[1]);
-    ASSERT_EQ(Run({"merge", "--copy-metadata", "-o", PathOf("merged"), PathOf("monos")}), 0);
+    ASSERT_EQ(Run({"merge", "--copy-metadata", "-o", PathOf("merged"), PathOf("monos")}).status, 0);
     for (int n = 1; n <= 2; ++n) {
         const Bytes mono = Read("out/A101_1/A101_1_" + std::to_string(n) + ".wav");
         EXPECT_EQ(Body(mono, "iXML"), Body(m_poly, "iXML"));

@@ -2,19 +2,21 @@
 
 // What the engine, jobs and command-line tests share: RIFF bytes built and
 // read back by hand, independently of the engine, and a temporary folder of
-// each test's own, removed at its end.
+// each test's own, removed at its end. Names are UTF-8 strings, as the
+// product's are, also on Windows.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -184,32 +186,38 @@ inline ::testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& ex
 class CTempFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The process id keeps parallel test processes apart.
-        static std::atomic<int> s_count{0};
-        m_pathFolder =
-            fs::temp_directory_path() /
-            ("kestrawave-test-" + std::to_string(::getpid()) + "-" + std::to_string(s_count++));
-        fs::create_directories(m_pathFolder);
+        // create_directory makes the folder only when no parallel test
+        // process holds the name already.
+        static std::mt19937_64 s_random(
+            std::random_device{}() ^
+            uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()));
+        do {
+            m_pathFolder =
+                fs::temp_directory_path() / ("kestrawave-test-" + std::to_string(s_random()));
+        } while (!fs::create_directory(m_pathFolder));
     }
     void TearDown() override {
         std::error_code error;
         fs::remove_all(m_pathFolder, error);
     }
-    std::string PathOf(const std::string& name) const { return (m_pathFolder / name).string(); }
+    // A name in the folder, or an absolute path.
+    std::string PathOf(const std::string& name) const {
+        return (m_pathFolder / fs::u8path(name)).u8string();
+    }
     std::string Write(const std::string& name, const Bytes& bytes) const {
-        fs::create_directories(fs::path(PathOf(name)).parent_path());
-        std::ofstream(PathOf(name), std::ios::binary)
+        const fs::path path = fs::u8path(PathOf(name));
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return PathOf(name);
     }
-    // A name in the folder, or an absolute path.
     Bytes Read(const std::string& name) const {
-        std::ifstream file(PathOf(name), std::ios::binary);
+        std::ifstream file(fs::u8path(PathOf(name)), std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     std::size_t FileCount(const std::string& folder) const {
         std::error_code error;
-        auto it = fs::directory_iterator(PathOf(folder), error);
+        auto it = fs::directory_iterator(fs::u8path(PathOf(folder)), error);
         return error ? 0 : std::size_t(std::distance(it, fs::directory_iterator()));
     }
 

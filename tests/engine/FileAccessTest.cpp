@@ -56,6 +56,7 @@ TEST_F(CFileAccessTest, ClosingWritesTheRiffSizeToWritableFilesAndReportsAFullDi
         forgotten.WriteFile("xyz", 3);
     }
     EXPECT_EQ(Read("a.wav"), Layout("RIFF=24|WAVE|JUNK:9|xyz"));
+#ifndef _WIN32 // Windows has no device that is always full
     // A full disk shows when the buffered bytes go out, at the latest on closing.
     CBwfFile file;
     std::error_code error;
@@ -67,6 +68,7 @@ TEST_F(CFileAccessTest, ClosingWritesTheRiffSizeToWritableFilesAndReportsAFullDi
     EXPECT_FALSE(file.CloseFile());
     EXPECT_EQ(file.GetLastError().code, ENOSPC);
     EXPECT_EQ(file.GetErrorText(), std::strerror(ENOSPC));
+#endif
 }
 
 TEST_F(CFileAccessTest, FailuresKeepTheirReasonUntilClearedOrReplaced) {
@@ -115,6 +117,7 @@ TEST_F(CFileAccessTest, TemporaryFilesReachTheirNameOnlyWhenCommitted) {
     ASSERT_TRUE(start(file) && file.CommitFile());
     EXPECT_EQ(Read("take.wav"), Layout("RIFF=4|WAVE"));
     EXPECT_EQ(FileCount(""), 1u);
+#ifndef _WIN32 // no symbolic link without a privilege
     // A link at the final name is replaced, its target never written.
     const std::string target = Write("target.wav", old);
     fs::remove(path);
@@ -122,25 +125,31 @@ TEST_F(CFileAccessTest, TemporaryFilesReachTheirNameOnlyWhenCommitted) {
     ASSERT_TRUE(start(file) && file.CommitFile());
     EXPECT_FALSE(fs::is_symlink(path));
     EXPECT_EQ(Read("target.wav"), old);
+    fs::remove(target);
+#endif
     // A commit that cannot rename leaves nothing behind.
     fs::remove(path);
     fs::create_directories(PathOf("take.wav/inside"));
     ASSERT_TRUE(start(file));
     EXPECT_FALSE(file.CommitFile());
     EXPECT_NE(file.GetErrorText(), "");
-    EXPECT_EQ(FileCount(""), 2u); // the folder at the final name and the link's target
+    EXPECT_EQ(FileCount(""), 1u); // the folder at the final name
     EXPECT_FALSE(file.CreateTempFile(PathOf("take.txt").c_str()));
 }
 
 // No temporary folder: a dying child would leave it behind.
 TEST(CFileAccessDeathTest, OperationsNeedingAnOpenFileAbortWithTheExpression) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const char* openFile = "CBwfFile\\.cpp:[0-9]+: failed assertion `m_file\\.is_open\\(\\)'";
-    const char* openStream = "CBwfFile\\.cpp:[0-9]+: failed assertion `file\\.is_open\\(\\)'";
+    // GoogleTest's own expressions, as on Windows, know no brackets.
+#ifdef GTEST_USES_SIMPLE_RE
+    const std::string at = "CBwfFile\\.cpp:\\d+: failed assertion `";
+#else
+    const std::string at = "CBwfFile\\.cpp:[0-9]+: failed assertion `";
+#endif
     CBwfFile file;
     char buffer[4] = {};
-    EXPECT_DEATH(file.ReadFile(buffer, 4), openFile);
-    EXPECT_DEATH(file.MoveChunk("data", 0), openStream);
+    EXPECT_DEATH(file.ReadFile(buffer, 4), at + "m_file\\.is_open\\(\\)'");
+    EXPECT_DEATH(file.MoveChunk("data", 0), at + "file\\.is_open\\(\\)'");
     EXPECT_DEATH(file.RemoveUndefineChunkLinkList(0),
                  "failed assertion `index < m_undefineChunkCount'");
 }

@@ -4,7 +4,9 @@
 #include "CJobFiles.h"
 #include "CTakeScanner.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 TEST_F(CJobTest, SourcesOfManyChannelsAreSplitWholeOrByList) {
     const std::vector<int> listed = {33, 17, 18, 19, 20, 21, 22, 23, 24}; // "-c 17-24,33"
@@ -112,11 +114,23 @@ TEST_F(CTempFolderTest, ChannelsAreTheRegularMonosOfTheTake) {
                              "T_3x.wav", "U_2.wav", "T_2.txt"}) {
         Write(std::string("in/") + name, Bytes(4));
     }
+#ifndef _WIN32 // Windows has no FIFO
     ASSERT_EQ(mkfifo(PathOf("in/T_5.wav").c_str(), 0600), 0);
+#endif
     fs::create_directory(PathOf("in/T_6.wav"));
     const std::string in = PathOf("in");
     EXPECT_EQ(CTakeScanner::Channels(in, "T"), (std::vector<int>{7, 12, 1024}));
-    EXPECT_EQ(CTakeScanner::MonoPaths(in, "T"),
-              (std::vector<std::string>{in + "/T_7.wav", in + "/T_12.wav", in + "/T_1024.WAV"}));
+    const std::vector<std::string> paths = CTakeScanner::MonoPaths(in, "T"),
+                                   expected = {in + "/T_7.wav", in + "/T_12.wav",
+                                               in + "/T_1024.WAV"};
+#ifdef _WIN32
+    // Names that differ in case alone name one file here.
+    ASSERT_EQ(paths.size(), expected.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_TRUE(fs::equivalent(fs::u8path(paths[i]), fs::u8path(expected[i]))) << paths[i];
+    }
+#else
+    EXPECT_EQ(paths, expected);
+#endif
     EXPECT_TRUE(CTakeScanner::Channels(PathOf("missing"), "T").empty());
 }

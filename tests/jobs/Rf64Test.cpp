@@ -183,12 +183,14 @@ TEST_F(CJobTest, AMonoOf4GiBIsMergedIntoAnRf64File) {
     const uint64_t filled = uint64_t(1) << 32; // up to a multiple of 2048
     EXPECT_EQ(Le64(header, 28), filled);
     EXPECT_EQ(Le64(header, 36), filled / 2);
+#ifdef KESTRAWAVE_HAVE_SNDFILE
     SF_INFO info{};
     SNDFILE* pFile = sf_open(path.c_str(), SFM_READ, &info);
     ASSERT_NE(pFile, nullptr) << sf_strerror(nullptr);
     EXPECT_EQ(uint64_t(info.frames), filled / 2);
     EXPECT_EQ(info.channels, 1);
     sf_close(pFile);
+#endif
 }
 
 // A RIFF file past 4 GiB: its 32-bit sizes cannot say where its chunks are.
@@ -200,7 +202,13 @@ TEST_F(CJobTest, ARiffFilePastFourGiBIsRefused) {
         GTEST_SKIP() << "no sparse file: " << error.message();
     }
     fs::create_directories(PathOf("in"));
+    // The same file as a mono; Windows makes symbolic links only with a
+    // privilege, and Wine none at all.
+#ifdef _WIN32
+    fs::create_hard_link(PathOf("big.wav"), PathOf("in/B_1.wav"));
+#else
     fs::create_symlink(PathOf("big.wav"), PathOf("in/B_1.wav"));
+#endif
     CTestHost split, merge;
     EXPECT_EQ(Split(split, {{"big.wav", {1, 2}}}), JOBRESULT_FAILED);
     EXPECT_EQ(Merge(merge, "in", "B", {1}), JOBRESULT_FAILED);

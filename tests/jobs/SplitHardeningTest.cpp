@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -34,7 +36,8 @@ TEST_F(CJobTest, SplitReplacesOldFilesOnlyWithCompleteOnes) {
     const std::string mono1 = Write("out/A/A_1.wav", old), mono2 = Write("out/A/A_2.wav", old);
     // A write that fails half-way, cancelled at the last block: the old
     // files stay, and the reason is the system's.
-    CTestHost full, cancel(true, CTestHost::CANCEL_LAST);
+#ifndef _WIN32
+    CTestHost full;
     EXPECT_EQ(UnderSizeLimit(50000,
                              [&] {
                                  return Split(full, {{"A.wav", {1, 2}}});
@@ -44,6 +47,8 @@ TEST_F(CJobTest, SplitReplacesOldFilesOnlyWithCompleteOnes) {
     EXPECT_TRUE(Has(full.m_arrayError, "Cannot write \"" + PathOf("out/A/A_")) &&
                 Has(full.m_arrayError, std::string(": ") + std::strerror(EFBIG) + "."))
         << full.m_arrayError[0];
+#endif
+    CTestHost cancel(true, CTestHost::CANCEL_LAST);
     EXPECT_EQ(Split(cancel, {{"A.wav", {1, 2}}}), JOBRESULT_CANCELLED);
     EXPECT_FALSE(Has(cancel.m_arrayProgress, "Finish !"));
     EXPECT_EQ(Read(mono1), old);
@@ -87,7 +92,13 @@ TEST_F(CJobTest, SplitNeverWritesOverAnySourceOfTheRun) {
     Write("B.wav", second);
     Write("C/C.wav", Wave(FmtBody(1, 1, 16, 48000), {}, Pattern(400, 3)));
     fs::create_directories(PathOf("out/C"));
+    // Windows makes symbolic links only with a privilege, and Wine none at
+    // all: there a hard link names the same file.
+#ifdef _WIN32
+    fs::create_hard_link(PathOf("B.wav"), PathOf("out/C/C_1.wav"));
+#else
     fs::create_symlink(PathOf("B.wav"), PathOf("out/C/C_1.wav"));
+#endif
     const std::pair<std::string, std::string> cases[] = {
         // the source split first, and the later source at its output
         {"A.wav", PathOf("out/A/A_1.wav")},
@@ -107,7 +118,9 @@ TEST_F(CJobTest, SplitNeverWritesOverAnySourceOfTheRun) {
         EXPECT_TRUE(host.m_arrayQuestion.empty());
         EXPECT_EQ(Read("out/A/A_1.wav"), second);
         EXPECT_EQ(Read("B.wav"), second);
+#ifndef _WIN32
         EXPECT_TRUE(fs::is_symlink(PathOf("out/C/C_1.wav")));
+#endif
         EXPECT_EQ(FileCount("out/L"), 1u); // the later row goes on
         fs::remove_all(PathOf("out/L"));
     }
@@ -123,8 +136,14 @@ TEST_F(CJobTest, SplitRefusesTakeNamesThatAreNoFileName) {
     EXPECT_TRUE(Has(host.m_arrayError, "\"..\" names a folder"));
     EXPECT_TRUE(Has(host.m_arrayError, "a\\x1Bb")); // escaped, not echoed raw
     EXPECT_EQ(FileCount("out"), 0u);
+#ifdef _WIN32
+    // Windows takes no control character in a name: "a\033b.wav" was never written.
+    EXPECT_EQ(FileCount(""), 2u);
+#else
     EXPECT_EQ(FileCount(""), 3u); // the two sources and "out", nothing beside them
+#endif
 
+#ifndef _WIN32 // no symbolic link without a privilege
     // A take folder that is a link would lead the files out of "out".
     Write("A.wav", wave);
     fs::create_directory(PathOf("elsewhere"));
@@ -133,19 +152,24 @@ TEST_F(CJobTest, SplitRefusesTakeNamesThatAreNoFileName) {
     EXPECT_EQ(Split(link, {{"A.wav", {1, 2}}}), JOBRESULT_FAILED);
     EXPECT_TRUE(Has(link.m_arrayError, "not a folder but a link"));
     EXPECT_EQ(FileCount("elsewhere"), 0u);
+#endif
 }
 
 TEST_F(CJobTest, SplitSkipsSourcesThatAreNoRegularFiles) {
-    ASSERT_EQ(::mkfifo(PathOf("x.wav").c_str(), 0600), 0);
     fs::create_directory(PathOf("d.wav"));
     Write("A.wav", Stereo(400, 1));
-    CTestHost host;
+    std::vector<std::pair<std::string, std::vector<int>>> rows = {{"d.wav", {1, 2}},
+                                                                  {"A.wav", {1, 2}}};
+    std::vector<std::string> errors = {Quoted(PathOf("d.wav")) + " is not a regular file."};
+#ifndef _WIN32 // Windows has no FIFO
     // Opening the FIFO would wait for a writer for ever.
-    EXPECT_EQ(Split(host, {{"x.wav", {1, 2}}, {"d.wav", {1, 2}}, {"A.wav", {1, 2}}}),
-              JOBRESULT_FAILED);
-    EXPECT_EQ(host.m_arrayError,
-              (std::vector<std::string>{Quoted(PathOf("x.wav")) + " is not a regular file.",
-                                        Quoted(PathOf("d.wav")) + " is not a regular file."}));
+    ASSERT_EQ(::mkfifo(PathOf("x.wav").c_str(), 0600), 0);
+    rows.insert(rows.begin(), {"x.wav", {1, 2}});
+    errors.insert(errors.begin(), Quoted(PathOf("x.wav")) + " is not a regular file.");
+#endif
+    CTestHost host;
+    EXPECT_EQ(Split(host, rows), JOBRESULT_FAILED);
+    EXPECT_EQ(host.m_arrayError, errors);
     EXPECT_EQ(FileCount("out"), 1u);
     EXPECT_EQ(FileCount("out/A"), 2u);
 }
