@@ -3,6 +3,7 @@
 #include "CConsoleHost.h"
 #include "CJobHost.h"
 #include "CJobResult.h"
+#include "CRelFolder.h"
 
 #include <atomic>
 #include <cstdint>
@@ -25,6 +26,7 @@ public:
         uint64_t frames;
     };
     enum STATUS { STATUS_PENDING, STATUS_DONE, STATUS_SKIPPED, STATUS_FAILED, STATUS_CANCELLED };
+    using RUN = std::function<JOBRESULT(CJobHost& host, const std::atomic<bool>& isCancel)>;
     struct _TASK {
         // The source file, or FOLDER/TAKE.
         std::string strPath;
@@ -33,7 +35,7 @@ public:
         // Its bytes of samples, for the progress bar.
         uint64_t estimate = 0;
         // The conversion; empty for a task whose status is set already.
-        std::function<JOBRESULT(CJobHost& host, const std::atomic<bool>& isCancel)> run;
+        RUN run;
         STATUS status = STATUS_PENDING;
         bool isDeclined = false; // its outputs exist and were kept
         std::vector<std::string> arrayMessage;
@@ -47,6 +49,26 @@ public:
     // "sources" or "takes": the JSON document's list.
     std::string m_strListName = "sources";
     std::vector<_TASK> m_arrayTask;
+
+    // A task's conversion: job run with outFolder/rel made first (a failure
+    // to make it fails the task), and the levels it made removed again when
+    // the job wrote nothing there.
+    template <class JOB>
+    static RUN InRelFolder(const std::string& outFolder, const std::string& rel, const JOB& job) {
+        return [job, outFolder, rel](CJobHost& host, const std::atomic<bool>& isCancel) {
+            CRelFolder folder;
+            std::string message;
+            if (!folder.Make(outFolder, rel, message)) {
+                host.ShowError(message);
+                return JOBRESULT_FAILED;
+            }
+            const JOBRESULT result = job.Run(host, isCancel);
+            if (result != JOBRESULT_DONE) {
+                folder.RemoveIfEmpty();
+            }
+            return result;
+        };
+    }
 
     // A task that is not run, with its reason said now.
     void AddSkipped(const std::string& path, const std::string& message, bool isFailure);

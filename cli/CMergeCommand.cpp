@@ -6,7 +6,6 @@
 #include "CJobPath.h"
 #include "CMonoToPolyJob.h"
 #include "CPlatform.h"
-#include "CRelFolder.h"
 #include "CTakeScanner.h"
 #include "CTakesCommand.h"
 #include "CTreeScanner.h"
@@ -135,21 +134,7 @@ int CMergeCommand::Run() const {
         job.m_convertMode = m_convertMode;
         job.m_isCopyMetadata = m_isCopyMetadata;
         job.m_arrayRunInput = arrayRunInput;
-        const std::string relFolder = take.strRelFolder;
-        const std::string outFolder = m_strDestFolder;
-        task.run = [job, relFolder, outFolder](CJobHost& host, const std::atomic<bool>& isCancel) {
-            CRelFolder folder;
-            std::string message;
-            if (!folder.Make(outFolder, relFolder, message)) {
-                host.ShowError(message);
-                return JOBRESULT_FAILED;
-            }
-            const JOBRESULT result = job.Run(host, isCancel);
-            if (result != JOBRESULT_DONE) {
-                folder.RemoveIfEmpty();
-            }
-            return result;
-        };
+        task.run = CBatchRun::InRelFolder(m_strDestFolder, take.strRelFolder, job);
         run.m_arrayTask.push_back(std::move(task));
     }
     return run.Run(EXIT_DONE);

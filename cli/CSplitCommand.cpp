@@ -7,7 +7,6 @@
 #include "CJobPath.h"
 #include "CPlatform.h"
 #include "CPolyToMonoJob.h"
-#include "CRelFolder.h"
 #include "CTreeScanner.h"
 
 #include <algorithm>
@@ -184,21 +183,7 @@ int CSplitCommand::Run() const {
         job.m_isCopyMetadata = m_isCopyMetadata;
         job.m_arrayRunInput = arrayRunInput;
         job.m_arraySource.push_back({fileName, path, std::move(arrayChannel)});
-        const std::string relFolder = source.strRelFolder;
-        const std::string outFolder = m_strDestFolder;
-        task.run = [job, relFolder, outFolder](CJobHost& host, const std::atomic<bool>& isCancel) {
-            CRelFolder folder;
-            std::string message;
-            if (!folder.Make(outFolder, relFolder, message)) {
-                host.ShowError(message);
-                return JOBRESULT_FAILED;
-            }
-            const JOBRESULT result = job.Run(host, isCancel);
-            if (result != JOBRESULT_DONE) {
-                folder.RemoveIfEmpty();
-            }
-            return result;
-        };
+        task.run = CBatchRun::InRelFolder(m_strDestFolder, source.strRelFolder, job);
         run.m_arrayTask.push_back(std::move(task));
     }
     return run.Run(EXIT_DONE);
