@@ -375,3 +375,33 @@ TEST_F(CPanelTest, EveryChannelHasABoxAndTheRunWritesTheChosenOnes) {
 }
 
 } // namespace
+
+// The boxes and indicators name the tracks the files give: the iXML track
+// list, or the bext line of a mono without one.
+TEST_F(CPanelTest, ChannelsCarryTheirTrackNames) {
+    const std::string xml = "<BWFXML><TRACK_LIST><TRACK_COUNT>2</TRACK_COUNT>"
+                            "<TRACK><INTERLEAVE_INDEX>1</INTERLEAVE_INDEX><NAME>MKH516 A</NAME>"
+                            "<FUNCTION>boom</FUNCTION></TRACK>"
+                            "<TRACK><INTERLEAVE_INDEX>2</INTERLEAVE_INDEX><NAME>Lav Anna</NAME>"
+                            "</TRACK></TRACK_LIST></BWFXML>";
+    Write("in/t.wav", Wave(FmtBody(1, 2, 16, 48000), Chunk("iXML", Text(xml)), Pattern(400, 1)));
+    CPolyToMonoPanel* pPanel = m_main->getPolyToMonoPanel();
+    pPanel->bwfFileListEnumItem(Dir("in"));
+    pPanel->OnButtonSourceAll();
+    SelectRows(pPanel->findChildren<QTableView*>()[1], {0});
+    CChannelGrid* pGrid = pPanel->getChannelGrid();
+    ASSERT_EQ(pGrid->GetCellCount(), 2);
+    EXPECT_EQ(Check(pGrid, 1)->text(), "1 MKH516 A");
+    EXPECT_TRUE(Check(pGrid, 1)->toolTip().contains("boom"));
+    EXPECT_EQ(Check(pGrid, 2)->text(), "2 Lav Anna");
+
+    Write("m/M_1.wav",
+          Wave(FmtBody(1, 1, 16, 48000), Chunk("bext", Field("sTRK1=Plant\r\n", 256) + Bytes(602)),
+               Pattern(200, 2)));
+    CMonoToPolyPanel* pMono = m_main->getMonoToPolyPanel();
+    pMono->targetFileListEnumItem(Dir("m"));
+    SelectRows(pMono->findChild<QTableView*>(), {0});
+    ASSERT_EQ(pMono->getChannelGrid()->GetCellCount(), 1);
+    const QString tip = pMono->getChannelGrid()->GetCell(1)->toolTip();
+    EXPECT_TRUE(tip.contains("M_1.wav") && tip.contains("Plant")) << tip.toStdString();
+}
