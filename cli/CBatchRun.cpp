@@ -46,18 +46,6 @@ std::string Duration(double seconds) {
     return text;
 }
 
-// The frames of a written file, read back from its "fmt " and "data".
-uint64_t FramesOf(const std::string& path) {
-    CBwfFile file;
-    uint16_t channels = 0, bits = 0;
-    uint32_t rate = 0;
-    if (!file.OpenFile(path.c_str(), true) || !file.GetFormat(channels, bits, rate) ||
-        channels == 0 || bits == 0) {
-        return 0;
-    }
-    return file.GetChunkSize64(CHUNK_DATA) / (uint64_t(channels) * ((bits + 7u) / 8u));
-}
-
 const char* StatusName(CBatchRun::STATUS status) {
     switch (status) {
     case CBatchRun::STATUS_DONE:
@@ -74,6 +62,17 @@ const char* StatusName(CBatchRun::STATUS status) {
 }
 
 } // namespace
+
+uint64_t CBatchRun::FramesOf(const std::string& path) {
+    CBwfFile file;
+    uint16_t channels = 0, bits = 0;
+    uint32_t rate = 0;
+    if (!file.OpenFile(path.c_str(), true) || !file.GetFormat(channels, bits, rate) ||
+        channels == 0 || bits == 0) {
+        return 0;
+    }
+    return file.GetChunkSize64(CHUNK_DATA) / (uint64_t(channels) * ((bits + 7u) / 8u));
+}
 
 // The host of one task: its messages and files kept for the end, its
 // progress counted into the run's, its questions answered by the one asked

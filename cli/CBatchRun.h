@@ -78,6 +78,10 @@ public:
     // or status says so, else 0.
     int Run(int status);
 
+    // The frames of a wave file, from its "fmt " and "data" (0 when it has
+    // no readable format).
+    static uint64_t FramesOf(const std::string& path);
+
     // The JSON document of the tasks as they stand.
     std::string Json() const;
 

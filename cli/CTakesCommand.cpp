@@ -1,6 +1,6 @@
 #include "CTakesCommand.h"
 
-#include "CBwfFile.h"
+#include "CBatchRun.h"
 #include "CConsoleHost.h"
 #include "CExitStatus.h"
 #include "CJobPath.h"
@@ -28,17 +28,9 @@ bool CTakesCommand::SayNotRegular(const std::string& folder) {
 }
 
 nlohmann::ordered_json CTakesCommand::FileJson(const std::string& path) {
-    CBwfFile file;
-    uint16_t channels = 0, bits = 0;
-    uint32_t rate = 0;
-    uint64_t size = 0, frames = 0;
-    if (file.OpenFile(path.c_str(), true)) {
-        size = file.GetFileSize();
-        if (file.GetFormat(channels, bits, rate) && channels != 0 && bits != 0) {
-            frames = file.GetChunkSize64(CHUNK_DATA) / (uint64_t(channels) * ((bits + 7u) / 8u));
-        }
-    }
-    return {{"path", path}, {"size", size}, {"frames", frames}};
+    std::error_code error;
+    const uint64_t size = std::filesystem::file_size(CPlatform::ToPath(path), error);
+    return {{"path", path}, {"size", error ? 0 : size}, {"frames", CBatchRun::FramesOf(path)}};
 }
 
 int CTakesCommand::Run() const {

@@ -4,6 +4,7 @@
 #include "CJobPath.h"
 #include "CPlatform.h"
 #include "CTakeScanner.h"
+#include "CWaveScanner.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -12,11 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-bool IsWaveName(const std::string& name) {
-    const std::string::size_type dot = name.rfind('.');
-    return dot != std::string::npos && (name.substr(dot) == ".wav" || name.substr(dot) == ".WAV");
-}
 
 // Calls visit(folder, rel) for the folder and every folder below it, in no
 // particular order.
@@ -79,7 +75,7 @@ CTreeScanner::FindWaveFiles(const std::string& folder, const std::string& outFol
              fs::directory_iterator it(at, error);
              for (; !error && it != fs::directory_iterator(); it.increment(error)) {
                  const std::string path = CPlatform::FromPath(it->path());
-                 if (IsWaveName(CPlatform::FromPath(it->path().filename())) &&
+                 if (CWaveScanner::IsWaveName(CPlatform::FromPath(it->path().filename())) &&
                      CJobPath::IsRegularFile(path)) {
                      found.push_back({path, rel});
                  }

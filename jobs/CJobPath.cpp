@@ -56,6 +56,11 @@ std::string CJobPath::SameFileIn(const std::string& output,
     return std::string();
 }
 
+std::string CJobPath::FileName(const std::string& path) {
+    const std::string::size_type slash = path.find_last_of(CPlatform::PATH_SEPARATORS);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::string CJobPath::TakeName(const std::string& fileName) {
     std::string::size_type dot = fileName.rfind('.');
     std::string::size_type slash = fileName.rfind('/');

@@ -31,6 +31,9 @@ std::string SameFileIn(const std::string& output, const std::vector<std::string>
 // A take's name and the mono file of its channel n: the file a split
 // writes, "FOLDER/TAKE_n.wav".
 std::string TakeName(const std::string& fileName); // the name without its extension
+// The last part of a path, after its last folder separator ("/", on Windows
+// also "\\").
+std::string FileName(const std::string& path);
 std::string MonoPath(const std::string& folder, const std::string& takeName, int n);
 // The mono file a merge reads for channel n: MonoPath, or "TAKE_n.WAV" when
 // only that is a regular file, or when neither is and only it exists.

@@ -1,6 +1,7 @@
 #include "CMonoWriter.h"
 
 #include "CBwfFile.h"
+#include "CJobPath.h"
 #include "CPlatform.h"
 #include "CPolySource.h"
 #include "CSampleCopy.h"
@@ -42,11 +43,6 @@ uint32_t SpeakerBit(uint32_t mask, int number) {
 
 uint64_t ChunkBytes(uint64_t size) {
     return 8 + size + size % 2;
-}
-
-std::string FileName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string Why(const CBwfFile& file, const char* fallback) {
@@ -296,7 +292,8 @@ JOBRESULT CMonoWriter::Write(const std::vector<_CHANNEL>& channels, int totalFil
         }
         std::string description;
         if (m_source.m_isRewriteMetadata &&
-            metadata.MakeMonoDescription(out.number, FileName(out.strPath), description) &&
+            metadata.MakeMonoDescription(out.number, CJobPath::FileName(out.strPath),
+                                         description) &&
             !(mono.MoveChunk(CHUNK_BEXT, 8) &&
               mono.WriteFile(description.data(), BEXT_DESCRIPTION_BYTES) ==
                   BEXT_DESCRIPTION_BYTES)) {

@@ -1,6 +1,7 @@
 #include "CPolyWriter.h"
 
 #include "CBwfFile.h"
+#include "CJobPath.h"
 #include "CMonoTake.h"
 #include "CPlatform.h"
 #include "CSampleCopy.h"
@@ -109,10 +110,11 @@ void CPolyWriter::MakeIXml() {
         if (metadata.m_isIXmlUsable) {
             monos[std::size_t(n - 1)] = &metadata.m_xml;
         }
-        const std::string line = metadata.GetMonoTrackLine(n);
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos && equals + 1 < line.size()) {
-            names[std::size_t(n - 1)] = line.substr(equals + 1);
+        // Only used for a channel whose mono has no track of its own: then
+        // this is the name of its "bext" line.
+        const std::string name = metadata.GetMonoTrackName(n).strName;
+        if (!name.empty()) {
+            names[std::size_t(n - 1)] = name;
         }
     }
     m_strIXml = pLead->MakePolyBody(monos, names);
@@ -171,8 +173,7 @@ bool CPolyWriter::WriteDescription(CBwfFile& poly, uint64_t bextPointer,
             lines.push_back(line);
         }
     }
-    const std::size_t slash = outPath.find_last_of('/');
-    const std::string fileName = slash == std::string::npos ? outPath : outPath.substr(slash + 1);
+    const std::string fileName = CJobPath::FileName(outPath);
     int leftOut = 0;
     const std::string description =
         CBextTracks::MakePolyDescription(field, lines, fileName, leftOut);
