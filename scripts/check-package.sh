@@ -52,7 +52,9 @@ for field in Package Version Architecture Maintainer Section Depends Homepage De
 done
 [ "$(dpkg-deb --field "$deb" Section)" = sound ] || fail "the section is not sound"
 # Computed by dpkg-shlibdeps: the window needs Qt's widgets.
-dpkg-deb --field "$deb" Depends | grep -q 'libqt6widgets6' ||
+# (Each output is taken whole before grep: under pipefail a grep -q that
+# closes its pipe early would make the writer's broken pipe a failure.)
+grep -q 'libqt6widgets6' <<<"$(dpkg-deb --field "$deb" Depends)" ||
     fail "Depends lacks Qt: $(dpkg-deb --field "$deb" Depends)"
 
 root=$tmp/root
@@ -60,12 +62,13 @@ dpkg-deb -x "$deb" "$root"
 
 step "programs"
 for program in kestrawave kestrawave-cli; do
-    file -b "$root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
+    grep -q ', stripped' <<<"$(file -b "$root/usr/bin/$program")" || fail "$program is not stripped"
     printed=$("$root/usr/bin/$program" --version)
     [ "$printed" = "$program $version" ] ||
         fail "$program --version printed '$printed', not '$program $version'"
 done
-zcat "$root/usr/share/doc/kestrawave/changelog.gz" | head -1 | grep -q "^kestrawave ($version) " ||
+newest=$(zcat "$root/usr/share/doc/kestrawave/changelog.gz")
+grep -q "^kestrawave ($version) " <<<"${newest%%$'\n'*}" ||
     fail "the changelog's newest entry is not $version"
 
 step "desktop entry and AppStream metadata"
@@ -92,7 +95,7 @@ set -u
 source "$1"
 dir=$2
 cli=$3
-complete -p kestrawave-cli | grep -q -- '-F _kestrawave_cli' || { echo "not registered"; exit 1; }
+grep -q -- '-F _kestrawave_cli' <<<"$(complete -p kestrawave-cli)" || { echo "not registered"; exit 1; }
 cd "$dir"
 failed=0
 expect() {

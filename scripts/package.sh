@@ -64,7 +64,11 @@ make_zip() {
     rm -f "$zip"
     (cd "$stage" && zip -q -r "$zip" "kestrawave-cli-$version")
     rm -rf "$stage"
-    unzip -l "$zip" | grep -q "kestrawave-cli-$version/kestrawave-cli.exe" || {
+    # Listed whole first: grep -q would close the pipe early, and under
+    # pipefail unzip's broken pipe would count as a failure.
+    local listing
+    listing=$(unzip -l "$zip")
+    grep -q "kestrawave-cli-$version/kestrawave-cli.exe" <<<"$listing" || {
         echo "package: $zip lacks the program" >&2
         exit 1
     }

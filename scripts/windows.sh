@@ -33,8 +33,8 @@ if [ ! -f "$deps/prefix/lib/libexpat.a" ]; then
         -o Dir::State::Lists="$deps/apt/lists" -o Debug::NoDropPrivs=1 -o APT::Sandbox::User=root)
     apt-get "${apt_options[@]}" update -q >/dev/null
     (cd "$deps/src" && apt-get "${apt_options[@]}" source -q expat >/dev/null 2>&1)
-    source_dir=$(find "$deps/src" -maxdepth 3 -name CMakeLists.txt -path '*/expat/*' -printf '%h\n' |
-        head -n 1)
+    source_dir=$(find "$deps/src" -maxdepth 3 -name CMakeLists.txt -path '*/expat/*' -printf '%h\n')
+    source_dir=${source_dir%%$'\n'*}
     [ -n "$source_dir" ] || { echo "windows: no expat sources in $deps/src" >&2; exit 1; }
     cmake --toolchain "$root/cmake/mingw-w64.cmake" -S "$source_dir" -B "$deps/expat-build" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
