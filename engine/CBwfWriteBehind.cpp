@@ -1,10 +1,13 @@
 #include "CBwfWriteBehind.h"
 
+#include "CBwfWritePool.h"
+
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 CBwfWriteBehind::CBwfWriteBehind(std::FILE* pFile, std::size_t bufferSize)
-    : m_pFile(pFile), m_bufferSize(bufferSize) {
+    : m_pool(CBwfWritePool::Get()), m_pFile(pFile), m_bufferSize(bufferSize) {
     for (std::unique_ptr<char[]>& pBuffer : m_pBuffer) {
         pBuffer.reset(new char[bufferSize]);
     }
@@ -12,52 +15,45 @@ CBwfWriteBehind::CBwfWriteBehind(std::FILE* pFile, std::size_t bufferSize)
 
 CBwfWriteBehind::~CBwfWriteBehind() {
     Drain();
-    if (m_thread.joinable()) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_isStop = true;
-        }
-        m_queuedCond.notify_one();
-        m_thread.join();
+}
+
+void CBwfWriteBehind::WriteNext() {
+    // m_next and its size stay as they are until the buffer is counted.
+    const int index = m_next;
+    const std::size_t size = m_size[index];
+    errno = 0;
+    const bool isOk = std::fwrite(m_pBuffer[index].get(), 1, size, m_pFile) == size;
+    if (!isOk && !m_isFailed) {
+        m_errno = errno != 0 ? errno : EIO;
+        m_isFailed = true;
     }
 }
 
-void CBwfWriteBehind::Run() {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    for (;;) {
-        m_queuedCond.wait(lock, [this] { return m_queued != 0 || m_isStop; });
-        if (m_queued == 0) {
-            return;
+void CBwfWriteBehind::CountWritten() {
+    m_next = (m_next + 1) % BUFFER_COUNT;
+    --m_queued;
+}
+
+void CBwfWriteBehind::WaitQueued(int count) {
+    std::unique_lock<std::mutex> lock(m_pool.GetMutex());
+    while (m_queued >= count) {
+        if (!m_pool.HelpOne(lock)) {
+            m_doneCond.wait(lock);
         }
-        const int index = m_next;
-        const std::size_t size = m_size[index];
-        lock.unlock();
-        errno = 0;
-        bool isOk = std::fwrite(m_pBuffer[index].get(), 1, size, m_pFile) == size;
-        const int code = errno != 0 ? errno : EIO;
-        lock.lock();
-        if (!isOk && !m_isFailed) {
-            m_errno = code;
-            m_isFailed = true;
-        }
-        m_next = (index + 1) % BUFFER_COUNT;
-        --m_queued;
-        m_doneCond.notify_one();
     }
 }
 
 void CBwfWriteBehind::Submit() {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_size[m_gather] = m_fill;
-    ++m_queued;
+    {
+        std::lock_guard<std::mutex> lock(m_pool.GetMutex());
+        m_size[m_gather] = m_fill;
+        ++m_queued;
+        m_pool.Queue(this);
+    }
     m_gather = (m_gather + 1) % BUFFER_COUNT;
     m_fill = 0;
-    if (!m_thread.joinable()) {
-        m_thread = std::thread(&CBwfWriteBehind::Run, this);
-    }
-    m_queuedCond.notify_one();
     // The next buffer is free once every buffer but the one to fill is.
-    m_doneCond.wait(lock, [this] { return m_queued < BUFFER_COUNT; });
+    WaitQueued(BUFFER_COUNT);
 }
 
 bool CBwfWriteBehind::Append(const void* data, std::size_t count) {
@@ -93,8 +89,7 @@ bool CBwfWriteBehind::Commit(std::size_t count) {
 }
 
 bool CBwfWriteBehind::Drain() {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_doneCond.wait(lock, [this] { return m_queued == 0; });
+    WaitQueued(1);
     if (m_fill != 0) {
         // The rest is small: written here rather than handed over.
         errno = 0;

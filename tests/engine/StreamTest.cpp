@@ -3,6 +3,9 @@
 #include "CBwfFile.h"
 #include "CTestKit.h"
 
+#include <cerrno>
+#include <thread>
+
 using CStreamTest = CTempFolderTest;
 
 TEST_F(CStreamTest, ErrorFlagsStickUntilAWalkOrAFailedReadClearsThem) {
@@ -136,4 +139,65 @@ TEST_F(CStreamTest, BufferedDirectAndHandedOutTransfersKeepOnePosition) {
     EXPECT_TRUE(file.CloseFile());
     Put(expected, 4, 600000 - 8);
     EXPECT_TRUE(SameBytes(Read(path), expected));
+}
+
+// Every open file's full buffers are written by threads shared by the whole
+// process, with the waiting callers helping: two callers writing a dozen
+// files each, in turns, still get every file's bytes in order, and a file
+// whose writes fail fails alone.
+TEST_F(CStreamTest, FilesWrittenAtOnceThroughSharedWritersKeepTheirOwnOrder) {
+    constexpr int FILES = 12;
+    constexpr std::size_t PIECE = 37003, ROUNDS = 40;
+    auto writeMany = [&](int caller, bool& isOk) {
+        CBwfFile files[FILES];
+        for (int i = 0; i < FILES; ++i) {
+            const std::string name =
+                "w" + std::to_string(caller) + "_" + std::to_string(i) + ".wav";
+            isOk = isOk && files[i].CreateBlankFile(PathOf(name).c_str());
+        }
+        for (std::size_t round = 0; round < ROUNDS && isOk; ++round) {
+            for (int i = 0; i < FILES; ++i) {
+                const Bytes piece = Pattern(PIECE, unsigned(caller * 1000 + i * 50 + round));
+                isOk = isOk && files[i].WriteFile(piece.data(), uint32_t(PIECE)) == PIECE;
+            }
+        }
+        for (CBwfFile& file : files) {
+            isOk = file.CloseFile() && isOk;
+        }
+    };
+    bool isOk[2] = {true, true};
+#ifndef _WIN32
+    // Writes to /dev/full fail (ENOSPC) while the others go on.
+    CBwfFile full;
+    std::error_code error;
+    fs::create_symlink("/dev/full", PathOf("full.wav"), error);
+    const bool isFull = !error && full.CreateBlankFile(PathOf("full.wav").c_str());
+    const Bytes junk = Pattern(PIECE);
+    for (int i = 0; i < 8 && isFull; ++i) {
+        full.WriteFile(junk.data(), uint32_t(PIECE));
+    }
+#endif
+    std::thread other(writeMany, 1, std::ref(isOk[1]));
+    writeMany(0, isOk[0]);
+    other.join();
+    ASSERT_TRUE(isOk[0] && isOk[1]);
+    for (int caller : {0, 1}) {
+        for (int i = 0; i < FILES; ++i) {
+            Bytes expected;
+            for (std::size_t round = 0; round < ROUNDS; ++round) {
+                const Bytes piece = Pattern(PIECE, unsigned(caller * 1000 + i * 50 + round));
+                expected.insert(expected.end(), piece.begin(), piece.end());
+            }
+            Put(expected, 4, uint32_t(expected.size() - 8)); // closing writes the RIFF size
+            const std::string name =
+                "w" + std::to_string(caller) + "_" + std::to_string(i) + ".wav";
+            EXPECT_TRUE(SameBytes(Read(name), expected)) << name;
+        }
+    }
+#ifndef _WIN32
+    if (isFull) {
+        EXPECT_FALSE(full.CloseFile());
+        EXPECT_EQ(full.GetLastError().code, ENOSPC);
+    }
+#endif
 }
