@@ -5,6 +5,7 @@
 #include "CJobPath.h"
 #include "CPlatform.h"
 #include "CTrackMetadata.h"
+#include "CWaveScanner.h"
 
 #include <nlohmann/json.hpp>
 
@@ -115,9 +116,7 @@ std::optional<std::string> ReadInfo(const std::string& path, FILEINFO& info) {
     if (!CJobPath::IsRegularFile(path)) {
         return CJobPath::NotRegularMessage(path);
     }
-    std::string::size_type dot = path.rfind('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
-    if (extension != "wav" && extension != "WAV") {
+    if (!CWaveScanner::IsWaveName(path)) {
         return cannotRead("the name does not end in .wav or .WAV");
     }
     CBwfFile file;

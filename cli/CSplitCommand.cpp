@@ -8,6 +8,7 @@
 #include "CPlatform.h"
 #include "CPolyToMonoJob.h"
 #include "CTreeScanner.h"
+#include "CWaveScanner.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -116,9 +117,7 @@ int CSplitCommand::Run() const {
     std::map<std::string, std::string> takeFolderOf;
     for (const SOURCE& source : arraySource) {
         const std::string& path = source.strPath;
-        const std::string::size_type dot = path.rfind('.');
-        const std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
-        if (extension != "wav" && extension != "WAV") {
+        if (!CWaveScanner::IsWaveName(path)) {
             run.AddSkipped(path, Quoted(path) + ": the name must end in .wav or .WAV", true);
             continue;
         }
