@@ -224,29 +224,37 @@ TEST_F(CRf64Test, WritersLayOutRf64WithDs64AndKeepRiffAsItWas) {
     EXPECT_FALSE(m_file.SetDataSize64(4, 1));
 }
 
-TEST_F(CRf64Test, SizesPastFourGigabytesAreWrittenAndFound) {
-    const uint64_t dataSize = (uint64_t(5) << 30) + 2;
-    CBwfFile file;
-    ASSERT_TRUE(file.CreateBlankFile(PathOf("a.wav").c_str()));
-    ASSERT_TRUE(file.CreateRiffHeader(true) && file.CreateChunk(CHUNK_DATA, 0));
-    ASSERT_TRUE(file.CloseFile());
-    std::error_code error;
-    fs::resize_file(PathOf("a.wav"), 56 + dataSize, error); // sparse: no disk space, no time
-    if (error) {
-        GTEST_SKIP() << "no sparse file: " << error.message();
+// A chunk behind samples past 4 GiB, in sparse files: a RIFF file keeps the
+// low 32 bits of its size, an RF64 file's sizes come from "ds64".
+TEST_F(CRf64Test, ChunksPastFourGigabytesAreWrittenAndFound) {
+    for (bool isRf64 : {false, true}) {
+        SCOPED_TRACE(isRf64);
+        const uint64_t dataSize = isRf64 ? (uint64_t(5) << 30) + 2 : 0xFFFFFFFE;
+        const uint64_t end = (isRf64 ? 56 : 20) + dataSize;
+        CBwfFile file;
+        ASSERT_TRUE(file.CreateBlankFile(PathOf("a.wav").c_str()));
+        ASSERT_TRUE(file.CreateRiffHeader(isRf64) && file.CreateChunk(CHUNK_DATA, 0));
+        ASSERT_TRUE(file.CloseFile());
+        std::error_code error;
+        fs::resize_file(PathOf("a.wav"), end, error); // sparse: no disk space, no time
+        if (error) {
+            GTEST_SKIP() << "no sparse file: " << error.message();
+        }
+        ASSERT_TRUE(file.OpenFile(PathOf("a.wav").c_str(), false));
+        ASSERT_TRUE(file.SetDataSize64(dataSize, dataSize / 2));
+        ASSERT_EQ(file.SetFilePointer(end), end);
+        ASSERT_TRUE(file.CreateChunk(CHUNK_IXML, 4));
+        ASSERT_EQ(file.WriteFile("<x/>", 4), 4u);
+        ASSERT_TRUE(file.CloseFile());
+        ASSERT_TRUE(file.OpenFile(PathOf("a.wav").c_str(), true));
+        std::string problem;
+        EXPECT_FALSE(file.GetDs64Problem(problem)) << problem;
+        EXPECT_EQ(file.GetChunkSize64(CHUNK_RIFF), isRf64 ? end + 4 : uint32_t(end + 4));
+        EXPECT_EQ(file.GetChunkSize64(CHUNK_DATA), dataSize);
+        EXPECT_EQ(file.GetSampleCount64(), isRf64 ? dataSize / 2 : 0);
+        EXPECT_EQ(file.EnumExistChunk(), CHUNK_RIFF | CHUNK_DATA | CHUNK_IXML);
+        EXPECT_TRUE(file.MoveChunk(CHUNK_IXML, 0));
+        EXPECT_EQ(file.GetFilePointer(), end);
+        EXPECT_EQ(file.GetChunkSize(CHUNK_IXML), 4u);
     }
-    ASSERT_TRUE(file.OpenFile(PathOf("a.wav").c_str(), false));
-    ASSERT_TRUE(file.SetDataSize64(dataSize, dataSize / 2));
-    ASSERT_EQ(file.SetFilePointer(56 + dataSize), 56 + dataSize);
-    ASSERT_TRUE(file.CreateChunk(CHUNK_IXML, 4));
-    ASSERT_EQ(file.WriteFile("<x/>", 4), 4u);
-    ASSERT_TRUE(file.CloseFile());
-    ASSERT_TRUE(file.OpenFile(PathOf("a.wav").c_str(), true));
-    std::string problem;
-    EXPECT_FALSE(file.GetDs64Problem(problem)) << problem;
-    EXPECT_EQ(file.GetChunkSize64(CHUNK_RIFF), 56 + dataSize + 12 - 8);
-    EXPECT_EQ(file.GetChunkSize64(CHUNK_DATA), dataSize);
-    EXPECT_EQ(file.GetSampleCount64(), dataSize / 2);
-    EXPECT_TRUE(file.MoveChunk(CHUNK_IXML, 0));
-    EXPECT_EQ(file.GetFilePointer(), 56 + dataSize);
 }

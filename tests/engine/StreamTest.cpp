@@ -148,17 +148,20 @@ TEST_F(CStreamTest, BufferedDirectAndHandedOutTransfersKeepOnePosition) {
 TEST_F(CStreamTest, FilesWrittenAtOnceThroughSharedWritersKeepTheirOwnOrder) {
     constexpr int FILES = 12;
     constexpr std::size_t PIECE = 37003, ROUNDS = 40;
+    auto name = [&](int caller, int i) {
+        return PathOf("w" + std::to_string(caller) + "_" + std::to_string(i) + ".wav");
+    };
+    auto piece = [](int caller, int i, std::size_t round) {
+        return Pattern(PIECE, unsigned(caller * 1000 + i * 50 + round));
+    };
     auto writeMany = [&](int caller, bool& isOk) {
         CBwfFile files[FILES];
         for (int i = 0; i < FILES; ++i) {
-            const std::string name =
-                "w" + std::to_string(caller) + "_" + std::to_string(i) + ".wav";
-            isOk = isOk && files[i].CreateBlankFile(PathOf(name).c_str());
+            isOk = isOk && files[i].CreateBlankFile(name(caller, i).c_str());
         }
         for (std::size_t round = 0; round < ROUNDS && isOk; ++round) {
             for (int i = 0; i < FILES; ++i) {
-                const Bytes piece = Pattern(PIECE, unsigned(caller * 1000 + i * 50 + round));
-                isOk = isOk && files[i].WriteFile(piece.data(), uint32_t(PIECE)) == PIECE;
+                isOk = isOk && files[i].WriteFile(piece(caller, i, round).data(), PIECE) == PIECE;
             }
         }
         for (CBwfFile& file : files) {
@@ -172,9 +175,8 @@ TEST_F(CStreamTest, FilesWrittenAtOnceThroughSharedWritersKeepTheirOwnOrder) {
     std::error_code error;
     fs::create_symlink("/dev/full", PathOf("full.wav"), error);
     const bool isFull = !error && full.CreateBlankFile(PathOf("full.wav").c_str());
-    const Bytes junk = Pattern(PIECE);
     for (int i = 0; i < 8 && isFull; ++i) {
-        full.WriteFile(junk.data(), uint32_t(PIECE));
+        full.WriteFile(piece(2, 0, 0).data(), PIECE);
     }
 #endif
     std::thread other(writeMany, 1, std::ref(isOk[1]));
@@ -185,13 +187,10 @@ TEST_F(CStreamTest, FilesWrittenAtOnceThroughSharedWritersKeepTheirOwnOrder) {
         for (int i = 0; i < FILES; ++i) {
             Bytes expected;
             for (std::size_t round = 0; round < ROUNDS; ++round) {
-                const Bytes piece = Pattern(PIECE, unsigned(caller * 1000 + i * 50 + round));
-                expected.insert(expected.end(), piece.begin(), piece.end());
+                expected = std::move(expected) + piece(caller, i, round);
             }
             Put(expected, 4, uint32_t(expected.size() - 8)); // closing writes the RIFF size
-            const std::string name =
-                "w" + std::to_string(caller) + "_" + std::to_string(i) + ".wav";
-            EXPECT_TRUE(SameBytes(Read(name), expected)) << name;
+            EXPECT_TRUE(SameBytes(Read(name(caller, i)), expected)) << name(caller, i);
         }
     }
 #ifndef _WIN32

@@ -32,9 +32,8 @@ inline bool Has(const std::vector<std::string>& messages, const std::string& tex
                        [&](const std::string& m) { return m.find(text) != std::string::npos; });
 }
 
-// The samples of channels of width bytes interleaved as the longest one
-// lasts, the others followed by zeros, and the "data" chunk's zero fill up to
-// a multiple of 2048 bytes.
+// Channels of width-byte samples interleaved as long as the longest lasts,
+// zero filled up to a multiple of 2048 bytes as the "data" chunk is.
 inline Bytes Interleave(const std::vector<Bytes>& channels, std::size_t width) {
     std::size_t longest = 0;
     for (const Bytes& channel : channels) {
@@ -87,9 +86,8 @@ inline bool IsRf64(const Bytes& file) {
 }
 
 // The top-level chunks of an RF64 file, each size field of 0xFFFFFFFF
-// replaced by its size from "ds64" (the data size, or the table's entry),
-// read independently of the engine; empty when they do not follow each
-// other exactly to the end of the file, each whole, with zero pad bytes.
+// replaced by its size from "ds64", read independently of the engine; empty
+// unless they fill the file exactly, each whole, with zero pad bytes.
 inline std::vector<CHUNKAT> Rf64Chunks(const Bytes& file) {
     std::vector<CHUNKAT> list;
     if (!IsRf64(file) || file.size() < 48 || Slice(file, 12, 4) != Text("ds64")) {
@@ -118,6 +116,10 @@ inline std::vector<CHUNKAT> Rf64Chunks(const Bytes& file) {
         at += 8 + size + size % 2;
     }
     return list;
+}
+inline CHUNKAT FindIn(const std::vector<CHUNKAT>& list, const std::string& id) {
+    auto it = std::find_if(list.begin(), list.end(), [&](const CHUNKAT& c) { return c.id == id; });
+    return it != list.end() ? *it : CHUNKAT{"none", 0, 0};
 }
 
 // What a reader of RF64 checks: 0xFFFFFFFF as the RIFF size, the "ds64"
@@ -180,10 +182,9 @@ protected:
         }
         return files;
     }
-    // Every file a run wrote under "out" is whole (those that were there
-    // before and are unchanged are the test's own): no temporary file is
-    // left, and each passes the strict RIFF reading and, where the build has
-    // it, opens in libsndfile.
+    // Every file a run wrote under "out" (not those it left unchanged) is
+    // whole: no temporary file is left, each passes the strict reading and,
+    // where the build has it, opens in libsndfile.
     void CheckOutputs(const std::map<std::string, Bytes>& before) const {
         for (const auto& [path, bytes] : Outputs()) {
             auto old = before.find(path);
@@ -203,24 +204,16 @@ protected:
     // libsndfile agrees with the file's own fmt and data chunks.
     static void CheckInLibsndfile(const std::string& path, const Bytes& bytes) {
         const bool isRf64 = IsRf64(bytes);
-        std::vector<CHUNKAT> chunks = isRf64 ? Rf64Chunks(bytes) : Chunks(bytes);
-        auto find = [&](const std::string& id) {
-            for (const CHUNKAT& chunk : chunks) {
-                if (chunk.id == id) {
-                    return chunk;
-                }
-            }
-            return CHUNKAT{"none", 0, 0};
-        };
+        const std::vector<CHUNKAT> chunks = isRf64 ? Rf64Chunks(bytes) : Chunks(bytes);
         SF_INFO info{};
         SNDFILE* pFile = sf_open(path.c_str(), SFM_READ, &info);
         EXPECT_NE(pFile, nullptr) << sf_strerror(nullptr);
         if (pFile == nullptr) {
             return;
         }
-        const Bytes fmt = Slice(bytes, find("fmt").pointer + 8, 16);
+        const Bytes fmt = Slice(bytes, FindIn(chunks, "fmt").pointer + 8, 16);
         const uint32_t align = Le(fmt, 12) & 0xFFFF;
-        const uint64_t dataSize = find("data").size;
+        const uint64_t dataSize = FindIn(chunks, "data").size;
         EXPECT_EQ(uint32_t(info.channels), Le(fmt, 0) >> 16);
         EXPECT_EQ(uint32_t(info.samplerate), Le(fmt, 4));
         EXPECT_EQ(uint64_t(info.frames), dataSize / align);

@@ -93,10 +93,7 @@ TEST_F(CJobTest, MergeWritesRf64OnlyPastTheLimit) {
         EXPECT_EQ(Find(riff, "data").pointer + 8, t.firstSample);
         EXPECT_TRUE(SameBytes(merge(riff.size()), riff));
         EXPECT_TRUE(SameBytes(rf64, ToRf64(riff, 9)));
-        const std::vector<CHUNKAT> chunks = Rf64Chunks(rf64);
-        auto data = std::find_if(chunks.begin(), chunks.end(),
-                                 [](const CHUNKAT& chunk) { return chunk.id == "data"; });
-        EXPECT_TRUE(data != chunks.end() && data->pointer + 8 == t.rf64FirstSample);
+        EXPECT_EQ(FindIn(Rf64Chunks(rf64), "data").pointer + 8, t.rf64FirstSample);
     }
 }
 

@@ -55,12 +55,6 @@ TEST_F(CJobTest, SplitReplacesOldFilesOnlyWithCompleteOnes) {
     EXPECT_EQ(Read(mono2), old);
     EXPECT_EQ(FileCount("out/A"), 2u);
 
-    // A new take cancelled: no file, and no take folder.
-    CTestHost fresh(true, CTestHost::CANCEL_LAST);
-    Write("B.wav", Stereo(4 * 1000, 2));
-    EXPECT_EQ(Split(fresh, {{"B.wav", {1, 2}}}), JOBRESULT_CANCELLED);
-    EXPECT_FALSE(fs::exists(PathOf("out/B")));
-
     // "Finish !" comes when the files are in place.
     CFinishHost host;
     int finished = 0;
@@ -174,35 +168,6 @@ TEST_F(CJobTest, SplitSkipsSourcesThatAreNoRegularFiles) {
     EXPECT_EQ(FileCount("out/A"), 2u);
 }
 
-TEST_F(CJobTest, MonoFilesGetBackTheMissingPadBytes) {
-    const Bytes samples = Pattern(4 * 3001, 4);
-    // Odd chunks without their pad byte.
-    const Bytes odd = Chunk("JUNK", Pattern(5, 1), false) + Chunk("junk", Pattern(7, 2), false);
-    const std::pair<Bytes, uint64_t> cases[] = {
-        {odd, 32760}, // the "pad " chunk gives way
-        // Three bytes put back behind a header of 32751: no room for "pad ".
-        {odd + Chunk("long", Pattern(32679, 3), false), 32754},
-    };
-    for (const auto& [before, dataAt] : cases) {
-        SCOPED_TRACE(dataAt);
-        ClearOut();
-        Write("T.wav", Wave(FmtBody(1, 2, 16, 48000), before, samples));
-        CTestHost split, merge;
-        ASSERT_EQ(Split(split, {{"T.wav", {1, 2}}}), JOBRESULT_DONE);
-        EXPECT_TRUE(split.m_arrayError.empty());
-        EXPECT_EQ(Find(Read("out/T/T_1.wav"), "data").pointer, dataAt);
-        // Merged back, the samples are those of the source.
-        ASSERT_EQ(Merge(merge, "out/T", "T", {1, 2}), JOBRESULT_DONE);
-        EXPECT_EQ(Slice(Body(Read("out/T.wav"), "data"), 0, samples.size()), samples);
-    }
-    // "data" that the lookups find inside a list, not where the walk does.
-    Write("L.wav", Stereo(400, 1, Chunk("LIST", Text("adtl") + Chunk("data", Bytes(4)))));
-    CTestHost host;
-    EXPECT_EQ(Split(host, {{"L.wav", {1, 2}}}), JOBRESULT_FAILED);
-    EXPECT_TRUE(Has(host.m_arrayError, "malformed"));
-    EXPECT_EQ(FileCount("out/L"), 0u);
-}
-
 TEST_F(CJobTest, ChunksCutOffAfterTheSamplesAreCarriedAsFarAsTheyGo) {
     const Bytes cut = Text("Tail") + U32(100) + Pattern(11, 5);
     const std::tuple<const char*, Bytes, Bytes, const char*> cases[] = {
@@ -254,6 +219,8 @@ TEST_F(CJobTest, ImpossibleFormatsAreRefusedByNameAndTouchNothing) {
         {wave(14, 0, 2), "declares 0 bits per sample"},
         {wave(12, 8, 2), "declares a block align of 8; 2 channels of 24 bits need 6."},
         {rf64, "ds64 gives a data size of 65536"},
+        // "data" that the lookups find inside a list, not where the walk does.
+        {Stereo(400, 1, Chunk("LIST", Text("adtl") + Chunk("data", Bytes(4)))), "malformed"},
     };
     const Bytes old = Pattern(10, 2);
     Write("out/T/T_1.wav", old);

@@ -7,7 +7,6 @@
 #include "CChannelGrid.h"
 #include "CDialogAnswer.h"
 #include "CFolderView.h"
-#include "CJobHost.h"
 #include "CMain.h"
 #include "CTestKit.h"
 
@@ -20,30 +19,25 @@
 
 #include <memory>
 
-// A 16-bit PCM file whose samples are sparse zeros, so a long one is cheap.
-inline void WriteWave(const fs::path& path, uint16_t channels, uint32_t frames) {
+// A 16-bit PCM file whose samples are sparse zeros, so a long one is cheap;
+// before: the chunks before "data".
+inline void WriteWave(const fs::path& path, uint16_t channels, uint32_t frames,
+                      const Bytes& before = {}) {
     const uint32_t dataBytes = frames * channels * 2;
-    const Bytes header = Wave(FmtBody(1, channels, 16, 48000), {}, {}, {}, dataBytes);
+    const Bytes header = Wave(FmtBody(1, channels, 16, 48000), before, {}, {}, dataBytes);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(header.data()), std::streamsize(header.size()));
     fs::resize_file(path, header.size() + dataBytes);
 }
 
-inline QBitArray Bits(int size, std::initializer_list<int> channels) {
-    QBitArray bits(size);
-    for (int n : channels) {
-        bits.setBit(n - 1);
-    }
-    return bits;
-}
 inline QAbstractButton* Check(CChannelGrid* pGrid, int n) {
     return qobject_cast<QAbstractButton*>(pGrid->GetCell(n));
 }
-// The ticks, or the enabled states, of the grid's boxes, bit n-1 for box n.
-inline QBitArray Checks(CChannelGrid* pGrid, bool isEnabled = false) {
+// The ticks of the grid's boxes, bit n-1 for box n.
+inline QBitArray Checks(CChannelGrid* pGrid) {
     QBitArray bits(pGrid->GetCellCount());
     for (int n = 1; n <= bits.size(); ++n) {
-        bits.setBit(n - 1, isEnabled ? Check(pGrid, n)->isEnabled() : Check(pGrid, n)->isChecked());
+        bits.setBit(n - 1, Check(pGrid, n)->isChecked());
     }
     return bits;
 }
@@ -51,13 +45,6 @@ inline void ClickRow(QAbstractItemView* pView, const QModelIndex& index) {
     pView->scrollTo(index);
     QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, pView->visualRect(index).center());
 }
-
-class CQuietHost : public CJobHost {
-public:
-    void SetProgressText(const std::string&, const std::string&) override {}
-    bool AskOverwrite(const std::string&, const std::string&) override { return true; }
-    void ShowError(const std::string& message) override { ADD_FAILURE() << message; }
-};
 
 class CPanelTest : public CTempFolderTest {
 protected:
@@ -95,21 +82,6 @@ protected:
         EXPECT_EQ(close.m_count, 1);
         return close.m_strText;
     }
-    // The row of a folder in the tree under parent, opened on the way.
-    QModelIndex Folder(const QModelIndex& parent, const QString& name) {
-        QAbstractItemModel* pModel = m_main->getTreeView()->model();
-        if (pModel->canFetchMore(parent)) {
-            pModel->fetchMore(parent);
-        }
-        for (int row = 0; row < pModel->rowCount(parent); ++row) {
-            if (pModel->index(row, 0, parent).data().toString() == name) {
-                return pModel->index(row, 0, parent);
-            }
-        }
-        ADD_FAILURE() << "no folder " << name.toStdString();
-        return QModelIndex();
-    }
-
     fs::path m_dir;
     std::unique_ptr<CMain> m_main;
 };

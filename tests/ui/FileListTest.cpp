@@ -59,11 +59,9 @@ TEST(CBwfFileListTest, RowTextsMasksAndTheWalkOverSelectedRows) {
     EXPECT_EQ(list.getFirstSelectedItemPosition(pSelection), 1);
 }
 
-TEST(CSourceFileListTest, RowsAreRenumberedAndTheSelectionOutlivesAReload) {
+TEST(CSourceFileListTest, RowsAreRenumberedWhenOneGoes) {
     CSourceFileList list;
     QAbstractItemModelTester tester(&list, FATAL);
-    QTableView table;
-    table.setModel(&list);
     for (const QString name : {"a", "b", "c"}) {
         list.addItem(name, "/f/" + name, QBitArray(2, true), QBitArray(2));
     }
@@ -73,35 +71,8 @@ TEST(CSourceFileListTest, RowsAreRenumberedAndTheSelectionOutlivesAReload) {
     EXPECT_EQ(QStringList({list.getItemText(1, 1), list.getItemText(1, 2), list.getItemText(1, 3),
                            list.getItemText(1, 4)}),
               QStringList({"2", "c", "none", "/f/c"}));
-    QBitArray select(24);
-    select.setBit(23);
-    list.insertItem("x", "/f/x", QBitArray(24, true), select, 0);
-    EXPECT_EQ(list.getSelectChannelData(0), select);
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(list.data(list.index(row, 0)).toString(), QString::number(row + 1));
-    }
-    EXPECT_TRUE(list.getItemText(0, 5).isNull());
-    EXPECT_EQ(list.findItem("/f/c"), 2);
-    table.selectRow(1);
-    list.reloadData(); // the panel goes on editing the selected row's channels
-    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), 1);
-}
-
-TEST(CTargetFileListTest, TakesInOrderAddedAndTheSelectedOne) {
-    CTargetFileList list;
-    QAbstractItemModelTester tester(&list, FATAL);
-    QTableView table;
-    table.setModel(&list);
-    list.addItem("t2");
-    list.addItem("t1");
-    EXPECT_EQ(list.data(list.index(1, 0)).toString(), "t1");
-    EXPECT_TRUE(list.getItemText(0, 0).isNull() && list.getItemText(0, 2).isNull());
-    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), -1);
-    table.selectRow(1);
-    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), 1);
-    list.deleteAllItems();
-    EXPECT_EQ(list.rowCount(), 0);
-    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), -1);
+    EXPECT_TRUE(list.getItemText(1, 5).isNull());
+    EXPECT_EQ(list.findItem("/f/c"), 1);
 }
 
 namespace {
@@ -160,13 +131,7 @@ TEST(CBwfFileListTest, SortsByEachColumnAndBackToTheListingOrder) {
         EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()),
                   sortCase.names.indexOf("t2.WAV"));
     }
-    EXPECT_EQ(list.headerData(1, Qt::Horizontal).toString(), "CH");
-    EXPECT_EQ(list.headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(), "Channels");
-    EXPECT_EQ(list.headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString(), "Bits per sample");
-    EXPECT_EQ(list.headerData(3, Qt::Horizontal, Qt::ToolTipRole).toString(), "Sample rate");
     EXPECT_EQ(list.data(list.index(0, 0), Qt::ToolTipRole).toString(), "/card/T10.wav");
-    EXPECT_EQ(list.data(list.index(0, 4), Qt::TextAlignmentRole).value<Qt::Alignment>(),
-              Qt::AlignRight | Qt::AlignVCenter);
 }
 
 // A folder listed again: rows that stay keep their place and selection and
@@ -218,12 +183,16 @@ TEST(CTargetFileListTest, TakesListedAgainKeepTheSelection) {
     QAbstractItemModelTester tester(&list, FATAL);
     QTableView table;
     table.setModel(&list);
+    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), -1);
     list.setTakes({"T2", "T1"});
     table.selectRow(1);
     EXPECT_TRUE(list.setTakes({"T3", "T1"}));
     EXPECT_EQ(Names(list), QStringList({"T1", "T3"}));
     EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), 0);
     EXPECT_FALSE(list.setTakes({"T1", "T3"}));
+    EXPECT_TRUE(list.getItemText(0, 0).isNull() && list.getItemText(0, 2).isNull());
+    list.deleteAllItems();
+    EXPECT_EQ(list.getSelectedItemPosition(table.selectionModel()), -1);
 }
 
 TEST(CRowTableTest, NaturalOrderComparesNumbersByValueAndIgnoresCase) {

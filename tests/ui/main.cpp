@@ -1,5 +1,4 @@
-#include "CModalWatch.h"
-#include "CProgressWindow.h"
+#include "CDialogAnswer.h"
 
 #include <QApplication>
 #include <QDialog>
