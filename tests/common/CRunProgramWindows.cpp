@@ -1,18 +1,15 @@
 #include "CRunProgram.h"
 
+#include "CPlatform.h"
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 namespace {
 
+// UTF-8 to UTF-16 as the program converts its own paths.
 std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) {
-        return std::wstring();
-    }
-    const int count = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring wide(std::size_t(count), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], count);
-    return wide;
+    return CPlatform::ToPath(utf8).native();
 }
 
 // One argument as CommandLineToArgvW and the C runtime read it back:
